@@ -1,0 +1,69 @@
+#include "seams/clock.h"
+
+#include <chrono>
+#include <ctime>
+
+namespace showclock {
+namespace {
+
+using Steady = std::chrono::steady_clock;
+
+// Show clock state: the moment the live clock counts from, and the manual time.
+struct ClockState {
+    Steady::time_point liveStart = Steady::now();
+    bool manual = false;
+    double manualMs = 0.0;
+};
+
+// Constructed with the other globals, before main: the live clock counts
+// from there.
+ClockState theClock;
+
+ClockState& state()
+{
+    return theClock;
+}
+
+} // namespace
+
+double nowMs()
+{
+    ClockState& clock = state();
+    if (clock.manual)
+        return clock.manualMs;
+    const std::chrono::duration<double, std::milli> since = Steady::now() - clock.liveStart;
+    return since.count() + liveOffsetMs;
+}
+
+float tick()
+{
+    return static_cast<float>(nowMs());
+}
+
+void useLive()
+{
+    state().manual = false;
+}
+
+void setManual(double ms)
+{
+    ClockState& clock = state();
+    clock.manual = true;
+    clock.manualMs = ms;
+}
+
+bool isManual()
+{
+    return state().manual;
+}
+
+std::uint32_t bootTicks()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_BOOTTIME, &ts);
+    const std::uint64_t ms = static_cast<std::uint64_t>(ts.tv_sec) * 1000u +
+                             static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u;
+    return static_cast<std::uint32_t>(ms);
+}
+
+} // namespace showclock

@@ -1,0 +1,156 @@
+#include "shell/gl_window.h"
+
+#include <chrono>
+#include <thread>
+
+GLWindow glWindow;
+
+namespace {
+
+std::uint64_t monotonicNs()
+{
+    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::chrono::steady_clock::now().time_since_epoch()).count());
+}
+
+void presentGlobalWindow()
+{
+    glWindow.present();
+}
+
+} // namespace
+
+void postQuit()
+{
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&quit);
+}
+
+bool GLWindow::open(const char* title, const WindowParams& params, std::string* error)
+{
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        if (error)
+            *error = std::string("cannot open a display: ") + SDL_GetError();
+        return false;
+    }
+    fullscreen = params.fullscreen;
+
+    // A default (compatibility) context: no version or profile requested.
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, params.depthBits);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN;
+    if (fullscreen)
+        flags |= SDL_WINDOW_FULLSCREEN;  // a real mode switch to width x height
+    window = SDL_CreateWindow(title, 0, 0, params.width, params.height, flags);
+    if (!window) {
+        if (error)
+            *error = std::string("cannot open the show's window: ") + SDL_GetError();
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
+    if (fullscreen) {
+        SDL_DisplayMode wanted{};
+        wanted.w = params.width;
+        wanted.h = params.height;
+        SDL_DisplayMode closest{};
+        if (SDL_GetClosestDisplayMode(SDL_GetWindowDisplayIndex(window), &wanted, &closest))
+            SDL_SetWindowDisplayMode(window, &closest);
+    }
+
+    glContext = SDL_GL_CreateContext(window);
+    if (!glContext) {
+        if (error)
+            *error = std::string("cannot create an OpenGL context: ") + SDL_GetError();
+        close();
+        return false;
+    }
+    SDL_GL_MakeCurrent(window, glContext);
+
+    int drawableWidth = 0, drawableHeight = 0;
+    SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);
+    std::string canvasError;
+    if (!canvas.create(drawableWidth, drawableHeight, &canvasError)) {
+        if (error)
+            *error = "cannot create the canvas: " + canvasError;
+        close();
+        return false;
+    }
+
+    // The dark overlays compound once per frame, so the frame rate is part of
+    // the look: hold the display's rate, by vsync or else by sleeping.
+    vsync = SDL_GL_SetSwapInterval(1) == 0;
+    SDL_DisplayMode mode{};
+    refreshHz = (SDL_GetWindowDisplayMode(window, &mode) == 0 && mode.refresh_rate > 0)
+                    ? mode.refresh_rate
+                    : 60;
+    nextPresentNs = 0;
+
+    SDL_RaiseWindow(window);
+    if (fullscreen)
+        SDL_ShowCursor(SDL_DISABLE);
+    showscreen::setPresenter(presentGlobalWindow);
+    return true;
+}
+
+bool GLWindow::pump()
+{
+    SDL_Event event;
+    if (!SDL_PollEvent(&event))
+        return true;
+    switch (event.type) {
+    case SDL_QUIT:
+        return false;
+    case SDL_KEYDOWN:
+        if (event.key.keysym.sym == SDLK_ESCAPE)
+            postQuit();
+        return true;
+    case SDL_WINDOWEVENT:
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE)
+            postQuit();
+        return true;
+    default:
+        return true;
+    }
+}
+
+void GLWindow::present()
+{
+    int drawableWidth = 0, drawableHeight = 0;
+    SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);
+    canvas.copyToWindow(drawableWidth, drawableHeight);
+    if (!vsync) {
+        const std::uint64_t period = 1000000000ull / static_cast<std::uint64_t>(refreshHz);
+        const std::uint64_t now = monotonicNs();
+        if (nextPresentNs > now)
+            std::this_thread::sleep_for(std::chrono::nanoseconds(nextPresentNs - now));
+        // After a slow frame, start counting afresh instead of racing to catch up.
+        nextPresentNs = (nextPresentNs > now ? nextPresentNs : now) + period;
+    }
+    SDL_GL_SwapWindow(window);
+}
+
+void GLWindow::close()
+{
+    showscreen::setPresenter(nullptr);
+    if (fullscreen && window) {
+        // Leaving full screen puts the desktop's mode back before the window goes.
+        SDL_SetWindowFullscreen(window, 0);
+        SDL_ShowCursor(SDL_ENABLE);
+    }
+    if (glContext) {
+        canvas.destroy();
+        SDL_GL_MakeCurrent(window, nullptr);
+        SDL_GL_DeleteContext(glContext);
+        glContext = nullptr;
+    }
+    if (window) {
+        SDL_DestroyWindow(window);
+        window = nullptr;
+    }
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}

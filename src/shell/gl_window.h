@@ -1,0 +1,57 @@
+// The show's one rendering window (SDL2): an OpenGL context drawing into the
+// persistent canvas, full screen in the chosen display mode or in a plain
+// window, plus the per-frame message pump.
+//
+// The quit rule: Escape (key down) and a close request post a quit event; the
+// pump takes one event per call and reports quit when it takes that event.
+// SDL turns Ctrl-C and SIGTERM into the same quit event, so the shutdown path
+// (and with it the desktop's display mode and cursor) runs for them too.
+#ifndef MARDUNQIST_SHELL_GL_WINDOW_H
+#define MARDUNQIST_SHELL_GL_WINDOW_H
+
+#include "seams/screen.h"
+
+#include <SDL2/SDL.h>
+
+#include <cstdint>
+#include <string>
+
+struct WindowParams {
+    int width;
+    int height;
+    int colorBits;
+    int depthBits;
+    bool fullscreen;
+};
+
+struct GLWindow {
+    SDL_Window* window = nullptr;
+    SDL_GLContext glContext = nullptr;
+    bool fullscreen = false;
+    Canvas canvas;
+
+    // Without vsync (Xvfb refuses it) present sleeps to the display's rate.
+    bool vsync = false;
+    int refreshHz = 60;
+    std::uint64_t nextPresentNs = 0;
+
+    // False with a one-line reason when no window or GL context can be had.
+    bool open(const char* title, const WindowParams& params, std::string* error);
+
+    // Handles at most one waiting event; false only when it takes the quit.
+    bool pump();
+
+    // Shows the frame just drawn.
+    void present();
+
+    // Undoes open: desktop mode and cursor back, context and window gone.
+    void close();
+};
+
+// The one rendering window of the program.
+extern GLWindow glWindow;
+
+// Posts the quit event that ends the show at the next pump that takes it.
+void postQuit();
+
+#endif

@@ -1,0 +1,43 @@
+#include "timeline/init_graphics.h"
+
+#include "media/image.h"
+#include "seams/random.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+const char* const showPictureFiles[5] = {"0.jpg", "1.jpg", "2.jpg", "c.jpg", "k.jpg"};
+
+void initGraphicsState(std::uint32_t seedTicks)
+{
+    showrand::seedFromTicks(seedTicks);
+
+    glClearColor(0, 0, 0, 0);
+    // Only holds until the first frame: every drawer sets its own projection.
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, 1.3333333333333333, 0.1, 500.0);
+    glMatrixMode(GL_MODELVIEW);
+
+    glEnable(GL_BLEND);
+    glEnable(GL_LINE_SMOOTH);
+    glHint(GL_LINE_SMOOTH_HINT, GL_DONT_CARE);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+}
+
+void uploadShowPictures(const std::string& directory)
+{
+    Image::refreshMaxSide();
+    Image image;
+    for (const char* name : showPictureFiles) {
+        const std::string path = directory.empty() ? std::string(name) : directory + "/" + name;
+        image.load(path.c_str());
+        image.upload(true);
+    }
+}
+
+void initGraphics(std::uint32_t seedTicks, const std::string& pictureDirectory)
+{
+    initGraphicsState(seedTicks);
+    uploadShowPictures(pictureDirectory);
+}

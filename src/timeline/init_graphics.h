@@ -1,0 +1,23 @@
+// Start-up of the drawing: the random seed, the global GL state, and the five
+// pictures as textures 1 to 5.
+#ifndef MARDUNQIST_TIMELINE_INIT_GRAPHICS_H
+#define MARDUNQIST_TIMELINE_INIT_GRAPHICS_H
+
+#include <cstdint>
+#include <string>
+
+// The show's pictures, in upload order: textures 1 to 5.
+extern const char* const showPictureFiles[5];
+
+// All three steps below, in order.
+void initGraphics(std::uint32_t seedTicks, const std::string& pictureDirectory = "");
+
+// Seeds the generator from a tick count, then sets the GL state that stays for
+// the whole run: blending and line smoothing on, the default blend function.
+void initGraphicsState(std::uint32_t seedTicks);
+
+// Loads and uploads the five pictures from a directory ("" for the working
+// directory). Every file takes its texture number, loaded or not.
+void uploadShowPictures(const std::string& directory);
+
+#endif

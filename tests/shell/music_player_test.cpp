@@ -1,0 +1,91 @@
+// The live player on tiny generated modules, under SDL's dummy audio driver
+// (which calls back in real time).
+#include "shell/music_player.h"
+#include "support/tiny_module.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+namespace {
+
+class MusicPlayerTest : public ::testing::Test {
+protected:
+    std::string dir;
+    void SetUp() override
+    {
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        dir = makeTempDir("music");
+    }
+};
+
+} // namespace
+
+TEST_F(MusicPlayerTest, PositionWalksOrdersAndRowsThenStopsAndKeepsTheLast)
+{
+    // Two orders of 8 rows at 0.03 s a row: about half a second.
+    const std::string path = dir + "/two.it";
+    writeTinyModule(path, {8, 8});
+    MusicPlayer player;
+    ASSERT_TRUE(player.init(44100));
+    ASSERT_TRUE(player.load(path));
+    EXPECT_EQ(player.position(), 0u);
+    ASSERT_TRUE(player.play());
+    EXPECT_TRUE(player.isActive());
+
+    std::uint32_t lastOrder = 0, maxRow = 0;
+    bool sawOrderOne = false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (player.isActive() && std::chrono::steady_clock::now() < deadline) {
+        const std::uint32_t p = player.position();
+        const std::uint32_t order = showmusic::orderOf(p);
+        EXPECT_GE(order, lastOrder) << "the position never goes back";
+        EXPECT_LE(order, 1u);
+        lastOrder = order;
+        sawOrderOne = sawOrderOne || order == 1;
+        if (order == 0 && showmusic::rowOf(p) > maxRow)
+            maxRow = showmusic::rowOf(p);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_FALSE(player.isActive()) << "the module should have ended within 5 s";
+    EXPECT_TRUE(sawOrderOne);
+    EXPECT_GT(maxRow, 0u) << "rows advance within an order";
+    // After the end the last position stays readable instead of going back to 0.
+    EXPECT_EQ(showmusic::orderOf(player.position()), 1u);
+    player.free();
+    EXPECT_FALSE(player.isActive());
+}
+
+TEST_F(MusicPlayerTest, MissingModuleNamesTheFileAndStaysAtOrderZero)
+{
+    MusicPlayer player;
+    ASSERT_TRUE(player.init(44100));
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(player.load(dir + "/Vostr_1.it"));
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("Vostr_1.it: No such file or directory"), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_FALSE(player.play());
+    EXPECT_EQ(player.position(), 0u);
+    EXPECT_FALSE(player.isActive());
+}
+
+TEST_F(MusicPlayerTest, GarbageModuleIsRefusedWithLibrarysReason)
+{
+    const std::string path = dir + "/junk.it";
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("this is not a tracker module at all", f);
+    std::fclose(f);
+    MusicPlayer player;
+    ASSERT_TRUE(player.init(44100));
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(player.load(path));
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("junk.it: "), std::string::npos) << err;
+    EXPECT_FALSE(player.isActive());
+}

@@ -1,0 +1,26 @@
+// Progress of a long capture on stderr: a live bar on a terminal, a line
+// every few seconds otherwise.
+#ifndef MARDUNQIST_CAPTURE_PROGRESS_H
+#define MARDUNQIST_CAPTURE_PROGRESS_H
+
+#include <chrono>
+#include <cstdint>
+
+class Progress {
+public:
+    Progress(std::uint64_t expectedFrames, bool quiet);
+    void update(std::uint64_t framesDone);
+    void finish(std::uint64_t framesDone);
+
+private:
+    using Clock = std::chrono::steady_clock;
+    void print(std::uint64_t framesDone, bool last);
+
+    std::uint64_t expected_;
+    bool quiet_;
+    bool terminal_;
+    Clock::time_point started_;
+    Clock::time_point lastPrint_;
+};
+
+#endif

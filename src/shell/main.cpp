@@ -23,28 +23,65 @@ constexpr const char* moduleFile = "Vostr_1.it";
 void printHelp()
 {
     std::printf(
-        "usage: mardunqist\n"
+        "usage: mardunqist [--play [--windowed]] [--first-frame]\n"
         "\n"
         "Plays the show: pick a display mode in the chooser, then watch.\n"
         "Reads %s, 0.jpg, 1.jpg, 2.jpg, c.jpg and k.jpg from the working directory.\n"
-        "Escape or closing the window ends the show.\n",
+        "Escape or closing the window ends the show.\n"
+        "\n"
+        "For scripts and measurements:\n"
+        "  --play         skip the chooser and play at 640x480, full screen\n"
+        "  --windowed     with --play: in a window instead\n"
+        "  --first-frame  end after the first frame, printing the start-up time\n",
         moduleFile);
+}
+
+struct Arguments {
+    bool play = false;
+    bool windowed = false;
+    bool firstFrame = false;
+};
+
+// False after printing why, or after --help (with *exitStatus set).
+bool parseArguments(int argc, char** argv, Arguments* args, int* exitStatus)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            printHelp();
+            *exitStatus = 0;
+            return false;
+        }
+        if (std::strcmp(argv[i], "--play") == 0) {
+            args->play = true;
+        } else if (std::strcmp(argv[i], "--windowed") == 0) {
+            args->windowed = true;
+        } else if (std::strcmp(argv[i], "--first-frame") == 0) {
+            args->firstFrame = true;
+        } else {
+            std::fprintf(stderr, "mardunqist: unknown argument '%s' (see --help)\n", argv[i]);
+            *exitStatus = 2;
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    // The show takes no arguments; --help is the one courtesy.
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            printHelp();
-            return 0;
-        }
-    }
+    Arguments args;
+    int exitStatus = 0;
+    if (!parseArguments(argc, argv, &args, &exitStatus))
+        return exitStatus;
 
-    if (!ModeChooser::run())
+    if (args.play) {
+        if (args.windowed)
+            chooserCommand(chooseWindowed);
+        chooserCommand(choosePlay);
+    } else if (!ModeChooser::run()) {
         return 1;
+    }
     if (!playChosen)
         return 0;
 
@@ -69,6 +106,11 @@ int main(int argc, char** argv)
         if (!running)
             break;
         drawFrame();
+        if (args.firstFrame) {
+            glFinish();
+            std::printf("first frame after %.1f ms\n", showclock::nowMs() - showclock::liveOffsetMs);
+            break;
+        }
     }
 
     showmusic::use(nullptr);

@@ -3,7 +3,9 @@ BUILD ?= build
 JOBS ?= 2
 SHOW_DIR = $(BUILD)/show
 
-.PHONY: all deps configure build run test bench clean
+FUZZ_SECONDS ?= 60
+
+.PHONY: all deps configure build run test bench fuzz check-sanitize clean
 
 all: build
 
@@ -26,5 +28,25 @@ run: build $(SHOW_DIR)/.assets-version
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# The picture loader under libFuzzer (clang), seeded with the show's own
+# pictures and the tests' good and bad JPEGs.
+fuzz: build
+	@CC=clang CXX=clang++ cmake -S . -B $(BUILD)-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DMARDUNQIST_FUZZ=ON -DMARDUNQIST_TESTS=OFF >/dev/null
+	@cmake --build $(BUILD)-fuzz --target image_fuzzer -j $(JOBS)
+	@mkdir -p $(BUILD)-fuzz/corpus $(BUILD)-fuzz/seed
+	@$(BUILD)/mardunqist-assets --if-stale $(BUILD)-fuzz/seed
+	@cp $(BUILD)-fuzz/seed/*.jpg $(BUILD)-fuzz/corpus/
+	cd $(BUILD)-fuzz && ./tests/fuzz/image_fuzzer -max_total_time=$(FUZZ_SECONDS) \
+		-malloc_limit_mb=300 -rss_limit_mb=2048 -close_fd_mask=2 -max_len=65536 corpus
+
+# Every test again under AddressSanitizer and UndefinedBehaviorSanitizer.
+check-sanitize: deps
+	@cmake -S . -B $(BUILD)-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMARDUNQIST_SANITIZE=ON >/dev/null
+	@cmake --build $(BUILD)-sanitize -j $(JOBS)
+	@cd $(BUILD)-sanitize && ASAN_OPTIONS=detect_leaks=1 \
+		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitize/lsan.supp:print_suppressions=0 \
+		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(BUILD)-fuzz $(BUILD)-sanitize

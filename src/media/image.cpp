@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sys/stat.h>
 
 int Image::maxSide = 8192;
 
@@ -69,6 +70,14 @@ bool Image::load(const char* fileName)
     std::FILE* file = std::fopen(fileName, "rb");
     if (!file) {
         reportFailure(fileName, std::strerror(errno));
+        return false;
+    }
+    // A directory opens like a file here and then reads as nothing at all;
+    // say what it really is.
+    struct stat info{};
+    if (fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {
+        reportFailure(fileName, std::strerror(EISDIR));
+        std::fclose(file);
         return false;
     }
 

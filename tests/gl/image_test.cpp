@@ -5,6 +5,10 @@
 #include "timeline/init_graphics.h"
 
 #include <cstdlib>
+#include <filesystem>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -114,6 +118,76 @@ TEST_F(ImageTest, PicturesTheShowCannotUseFailAndHoldNoPixels)
         EXPECT_NE(err.find(c.reason), std::string::npos) << c.name << ": " << err;
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << c.name << ": " << err;
     }
+}
+
+TEST_F(ImageTest, BadFilesFromUsersFailWithOneLineNamingFileAndReason)
+{
+    const auto rgb = makeJpeg(64, 64, 3);
+    // A valid header followed by noise instead of picture data.
+    std::vector<std::uint8_t> noisy(rgb.begin(), rgb.begin() + 700);
+    std::uint32_t state = 7;
+    for (int i = 0; i < 4000; ++i) {
+        state = state * 1103515245u + 12345u;
+        noisy.push_back(static_cast<std::uint8_t>(state >> 24));
+    }
+    file("empty.jpg", {});
+    std::filesystem::create_directory(dir + "/folder.jpg");
+    struct Case {
+        std::string name;
+        const char* reason;
+    };
+    const std::vector<Case> cases = {
+        {"absent.jpg", "No such file or directory"},
+        {"empty.jpg", "Empty input file"},
+        {"folder.jpg", "Is a directory"},
+        {file("cmyk.jpg", makeCmykJpeg(32, 32)).substr(dir.size() + 1), "has 4 colour components"},
+        {file("huge.jpg", withDeclaredSize(rgb, 65500, 65500)).substr(dir.size() + 1), "larger than"},
+        {file("noisy.jpg", noisy).substr(dir.size() + 1), "noisy.jpg: "},
+    };
+    for (const Case& c : cases) {
+        Image image;
+        bool ok = true;
+        const std::string err = loadQuietly(image, dir + "/" + c.name, &ok);
+        EXPECT_FALSE(ok) << c.name;
+        EXPECT_EQ(image.pixels, nullptr) << c.name;
+        EXPECT_NE(err.find(c.name + ": "), std::string::npos) << err;
+        EXPECT_NE(err.find(c.reason), std::string::npos) << c.name << ": " << err;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << c.name << ": " << err;
+    }
+}
+
+TEST_F(ImageTest, ProgressivePictureLoads)
+{
+    Image image;
+    bool ok = false;
+    const std::string err = loadQuietly(image, file("progressive.jpg", makeProgressiveJpeg(64, 48)), &ok);
+    EXPECT_TRUE(ok) << err;
+    EXPECT_EQ(image.width, 64);
+    EXPECT_EQ(image.height, 48);
+    EXPECT_NEAR(image.pixels[(10 * 64 + 40) * 3], patternValue(40, 10, 0), 10);
+}
+
+TEST_F(ImageTest, UnreadablePictureFailsWithPermissionDenied)
+{
+    const std::string path = file("locked.jpg", makeJpeg(16, 16, 3));
+    ASSERT_EQ(chmod(path.c_str(), 0), 0);
+    ASSERT_EQ(chmod(dir.c_str(), 0755), 0);
+    // Root reads anything: check as an ordinary user, in a child process.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (geteuid() == 0 && setuid(65534) != 0)
+            _exit(3);
+        Image image;
+        ::testing::internal::CaptureStderr();
+        const bool ok = image.load(path.c_str());
+        const std::string err = ::testing::internal::GetCapturedStderr();
+        _exit(!ok && err.find("locked.jpg: Permission denied") != std::string::npos ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST_F(ImageTest, FailedPictureUploadsOneBlackTexel)

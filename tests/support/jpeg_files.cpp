@@ -18,7 +18,7 @@ std::uint8_t patternValue(int x, int y, int channel)
 namespace {
 
 std::vector<std::uint8_t> compress(int width, int height, int components, int quality,
-                                   const std::vector<std::uint8_t>& pixels)
+                                   const std::vector<std::uint8_t>& pixels, bool progressive = false)
 {
     jpeg_compress_struct cinfo{};
     jpeg_error_mgr jerr{};
@@ -30,9 +30,11 @@ std::vector<std::uint8_t> compress(int width, int height, int components, int qu
     cinfo.image_width = static_cast<JDIMENSION>(width);
     cinfo.image_height = static_cast<JDIMENSION>(height);
     cinfo.input_components = components;
-    cinfo.in_color_space = components == 3 ? JCS_RGB : JCS_GRAYSCALE;
+    cinfo.in_color_space = components == 3 ? JCS_RGB : components == 4 ? JCS_CMYK : JCS_GRAYSCALE;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
+    if (progressive)
+        jpeg_simple_progression(&cinfo);
     jpeg_start_compress(&cinfo, TRUE);
     const std::size_t stride = static_cast<std::size_t>(width) * components;
     while (cinfo.next_scanline < cinfo.image_height) {
@@ -56,6 +58,22 @@ std::vector<std::uint8_t> makeJpeg(int width, int height, int components, int qu
             for (int c = 0; c < components; ++c)
                 pixels.push_back(patternValue(x, y, c));
     return compress(width, height, components, quality, pixels);
+}
+
+std::vector<std::uint8_t> makeCmykJpeg(int width, int height)
+{
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width) * height * 4, 100);
+    return compress(width, height, 4, 90, pixels);
+}
+
+std::vector<std::uint8_t> makeProgressiveJpeg(int width, int height)
+{
+    std::vector<std::uint8_t> pixels;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            for (int c = 0; c < 3; ++c)
+                pixels.push_back(patternValue(x, y, c));
+    return compress(width, height, 3, 90, pixels, true);
 }
 
 std::vector<std::uint8_t> makeSolidJpeg(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b)

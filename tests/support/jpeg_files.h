@@ -12,6 +12,10 @@ std::uint8_t patternValue(int x, int y, int channel);
 // A baseline JPEG of the test pattern with 3 (RGB) or 1 (grayscale) components.
 std::vector<std::uint8_t> makeJpeg(int width, int height, int components, int quality = 95);
 
+// A four-component (CMYK) JPEG, and a progressive RGB one.
+std::vector<std::uint8_t> makeCmykJpeg(int width, int height);
+std::vector<std::uint8_t> makeProgressiveJpeg(int width, int height);
+
 // A solid-colour RGB JPEG.
 std::vector<std::uint8_t> makeSolidJpeg(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b);
 

@@ -175,7 +175,6 @@ bool run()
     gtk_window_set_keep_above(GTK_WINDOW(window), TRUE);
     gtk_window_set_position(GTK_WINDOW(window), GTK_WIN_POS_CENTER);
     gtk_window_set_resizable(GTK_WINDOW(window), FALSE);
-    gtk_window_set_default_size(GTK_WINDOW(window), clientSize, clientSize);
     g_signal_connect(window, "delete-event", G_CALLBACK(onDeleteEvent), nullptr);
     applyCompactStyle(window);
 

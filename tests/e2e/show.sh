@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# The real program on the short module under Xvfb: "play" in the chooser, the
+# whole timeline (opening scene, body, ending, credits), and the show ends by
+# itself with status 0; then the same through the ways a user or the system
+# ends a show early.
+# Usage: show.sh BUILD_DIR SOURCE_DIR
+set -euo pipefail
+source "$(dirname "$0")/lib/common.sh"
+e2e_init "$@"
+
+title="kelvo mardunqist"
+E2E_DATA="$E2E_TMP/data"
+"$E2E_BUILD/mardunqist-assets" --short "$E2E_DATA" >/dev/null || e2e_fail "cannot generate the short show"
+
+# Full screen at 640x480: a screen of that size, so the window really covers it.
+e2e_start_xvfb 640x480x24
+e2e_watch_windows
+
+start_show() {  # [--windowed]: chooser, optionally "windowed", then "play"; sets SHOW
+    e2e_mark_windows
+    e2e_start_program
+    e2e_wait_window "$title" 30
+    local chooser=$E2E_WINDOW
+    if [ "${1:-}" = --windowed ]; then e2e_click "$chooser" 125 100; fi
+    e2e_click "$chooser" 48 145
+    e2e_wait_window "$title" 30 "$chooser"
+    SHOW=$E2E_WINDOW
+}
+
+cursor_hidden() { [ "$(e2e_cursor "$SHOW")" = hidden ]; }
+
+expect_clean_exit() {  # WHAT
+    [ "$E2E_STATUS" -eq 0 ] || e2e_fail "$1: exit status $E2E_STATUS"
+    if grep -v 'no sound device' "$E2E_RUN/stderr" | grep -q .; then
+        e2e_fail "$1: unexpected messages on stderr"
+    fi
+}
+
+# 1. The whole short show ends by itself.
+start_show
+sleep 1
+e2e_screenshot short-show-1s >/dev/null
+e2e_wait_exit 60
+expect_clean_exit "the short show"
+e2e_log "the short show ran to its end"
+
+# 2. Escape pressed many times: one quit is enough, the rest do no harm.
+start_show
+sleep 0.5
+for _ in 1 2 3 4 5 6; do timeout 5 xdotool key --window "$SHOW" Escape || true; done
+e2e_wait_exit 10
+expect_clean_exit "Escape many times"
+
+# 3. SIGTERM and Ctrl-C (SIGINT) during a full-screen show take the shutdown
+#    path that gives the desktop its mode and cursor back: a process killed
+#    outright would end with 143 or 130, not 0.
+for signal in TERM INT; do
+    start_show
+    sleep 0.5
+    e2e_until 10 cursor_hidden || e2e_fail "the full-screen show does not hide the cursor"
+    kill -s "$signal" "$E2E_PID"
+    e2e_wait_exit 10
+    expect_clean_exit "SIG$signal"
+done
+
+# 4. The window closed mid-show, like a user with a window manager would.
+start_show --windowed
+sleep 0.5
+e2e_close_window "$SHOW"
+e2e_wait_exit 10
+expect_clean_exit "closing the window"
+
+e2e_log "all passed"

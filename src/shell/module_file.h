@@ -5,6 +5,7 @@
 
 #include <libopenmpt/libopenmpt.hpp>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -12,5 +13,15 @@ constexpr int musicSampleRate = 44100;
 
 // The module, or nullptr with a reason of the form "FILE: why".
 std::unique_ptr<openmpt::module> loadModule(const std::string& path, std::string* error);
+
+// The position to publish after a rendered block. Past the song's last row
+// libopenmpt renders the tail of the sound with its position back at (0, 0);
+// the show must not see order 0 (its opening scene) again then, so once a
+// later order has been seen the last position stands.
+inline std::uint32_t positionAfterBlock(std::uint32_t published, std::uint32_t reported)
+{
+    const bool backToStart = (reported & 0xFFFFu) == 0 && (published & 0xFFFFu) != 0;
+    return backToStart ? published : reported;
+}
 
 #endif

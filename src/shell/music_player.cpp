@@ -109,7 +109,9 @@ void MusicPlayer::render(std::int16_t* out, int frames)
         if (playing_.load(std::memory_order_relaxed)) {
             const auto order = static_cast<std::uint32_t>(module_->get_current_order());
             const auto row = static_cast<std::uint32_t>(module_->get_current_row());
-            position_.store(showmusic::makePosition(order, row), std::memory_order_release);
+            const std::uint32_t published = position_.load(std::memory_order_relaxed);
+            position_.store(positionAfterBlock(published, showmusic::makePosition(order, row)),
+                            std::memory_order_release);
         }
     }
     std::memset(out + 2 * done, 0, static_cast<std::size_t>(frames - done) * 2 * sizeof(std::int16_t));

@@ -34,7 +34,8 @@ std::size_t OfflineMusic::render(std::size_t frames, std::vector<std::int16_t>& 
             return done;
         }
     }
-    position_ = showmusic::makePosition(static_cast<std::uint32_t>(module_->get_current_order()),
-                                        static_cast<std::uint32_t>(module_->get_current_row()));
+    position_ = positionAfterBlock(
+        position_, showmusic::makePosition(static_cast<std::uint32_t>(module_->get_current_order()),
+                                           static_cast<std::uint32_t>(module_->get_current_row())));
     return done;
 }

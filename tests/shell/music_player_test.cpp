@@ -1,5 +1,6 @@
 // The live player on tiny generated modules, under SDL's dummy audio driver
 // (which calls back in real time).
+#include "shell/module_file.h"
 #include "shell/music_player.h"
 #include "support/tiny_module.h"
 
@@ -88,4 +89,13 @@ TEST_F(MusicPlayerTest, GarbageModuleIsRefusedWithLibrarysReason)
     const std::string err = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("junk.it: "), std::string::npos) << err;
     EXPECT_FALSE(player.isActive());
+}
+
+TEST(PositionAfterBlock, TheTailPastTheLastRowKeepsTheLastPosition)
+{
+    using showmusic::makePosition;
+    EXPECT_EQ(positionAfterBlock(makePosition(0, 3), makePosition(0, 9)), makePosition(0, 9));
+    EXPECT_EQ(positionAfterBlock(makePosition(0, 9), makePosition(1, 0)), makePosition(1, 0));
+    EXPECT_EQ(positionAfterBlock(makePosition(37, 95), makePosition(0, 0)), makePosition(37, 95));
+    EXPECT_EQ(positionAfterBlock(makePosition(0, 0), makePosition(0, 0)), makePosition(0, 0));
 }

@@ -59,6 +59,9 @@ std::unique_ptr<openmpt::module> loadModule(const std::string& path, std::string
         auto module = std::make_unique<openmpt::module>(bytes, quietLog);
         module->set_repeat_count(0);
         module->ctl_set_text("play.at_end", "stop");
+        // Dither noise is random per run; without it a capture's sound is
+        // the same bytes every time.
+        module->ctl_set_integer("dither", 0);
         return module;
     } catch (const std::exception& e) {
         if (error)

@@ -70,4 +70,20 @@ e2e_close_window "$SHOW"
 e2e_wait_exit 10
 expect_clean_exit "closing the window"
 
+# 5. No module: one line says so, and the opening scene plays until Escape.
+E2E_DATA="$E2E_TMP/nomusic"
+mkdir -p "$E2E_DATA"
+cp "$E2E_TMP/data"/*.jpg "$E2E_DATA"/
+start_show --windowed
+sleep 3
+e2e_expect_running
+shot=$(e2e_screenshot no-music-opening-scene)
+lit=$(e2e_region "$shot" 0 0 640 480 | fold -w 2 | grep -cv '^0[0-9a-f]$' || true)
+[ "$lit" -gt 1000 ] || e2e_fail "no opening scene drawn without music ($lit bright bytes)"
+e2e_key "$SHOW" Escape
+e2e_wait_exit 10
+[ "$E2E_STATUS" -eq 0 ] || e2e_fail "no music: exit status $E2E_STATUS"
+[ "$(grep -c . "$E2E_RUN/stderr")" -eq 1 ] && grep -q "Vostr_1.it: No such file or directory" "$E2E_RUN/stderr" ||
+    e2e_fail "no music: stderr was: $(cat "$E2E_RUN/stderr")"
+
 e2e_log "all passed"

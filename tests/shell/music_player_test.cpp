@@ -99,3 +99,79 @@ TEST(PositionAfterBlock, TheTailPastTheLastRowKeepsTheLastPosition)
     EXPECT_EQ(positionAfterBlock(makePosition(37, 95), makePosition(0, 0)), makePosition(37, 95));
     EXPECT_EQ(positionAfterBlock(makePosition(0, 0), makePosition(0, 0)), makePosition(0, 0));
 }
+
+TEST_F(MusicPlayerTest, BrokenModulesAreRefusedWithOneLineAndNoMusic)
+{
+    const std::string good = dir + "/good.it";
+    writeTinyModule(good, {8, 8, 8});
+    std::vector<char> bytes;
+    {
+        std::FILE* f = std::fopen(good.c_str(), "rb");
+        ASSERT_NE(f, nullptr);
+        int c;
+        while ((c = std::fgetc(f)) != EOF)
+            bytes.push_back(static_cast<char>(c));
+        std::fclose(f);
+    }
+    std::vector<char> noise(4096);
+    std::uint32_t state = 99;
+    for (char& c : noise) {
+        state = state * 1103515245u + 12345u;
+        c = static_cast<char>(state >> 24);
+    }
+    struct Case {
+        std::string name;
+        std::vector<char> content;
+        const char* reason;
+    };
+    const std::vector<Case> cases = {
+        {"empty.it", {}, "the file is empty"},
+        {"noise.it", noise, "noise.it: "},
+        {"cut.it", std::vector<char>(bytes.begin(), bytes.begin() + 100), "cut.it: "},
+    };
+    for (const Case& c : cases) {
+        const std::string path = dir + "/" + c.name;
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(c.content.data(), 1, c.content.size(), f);
+        std::fclose(f);
+
+        MusicPlayer player;
+        ASSERT_TRUE(player.init(44100));
+        ::testing::internal::CaptureStderr();
+        EXPECT_FALSE(player.load(path)) << c.name;
+        const std::string err = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(err.find(c.name + ": "), std::string::npos) << err;
+        EXPECT_NE(err.find(c.reason), std::string::npos) << err;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_FALSE(player.play());
+        EXPECT_EQ(player.position(), 0u);
+        EXPECT_FALSE(player.isActive());
+    }
+}
+
+TEST_F(MusicPlayerTest, NoSoundDeviceFallsBackToSilentRealTimePlayback)
+{
+    // A driver that cannot open stands in for a machine without a sound card.
+    setenv("SDL_AUDIODRIVER", "nosuchdriver", 1);
+    const std::string path = dir + "/one.it";
+    writeTinyModule(path, {8});
+    MusicPlayer player;
+    ::testing::internal::CaptureStderr();
+    const bool opened = player.init(44100);
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    ASSERT_TRUE(opened);
+    EXPECT_NE(err.find("no sound device"), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+
+    ASSERT_TRUE(player.load(path));
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(player.play());
+    while (player.isActive() && std::chrono::steady_clock::now() - start < std::chrono::seconds(5))
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_FALSE(player.isActive());
+    // Eight rows of 0.03 s: real time, not as fast as the machine can mix.
+    EXPECT_GT(seconds, tinyModuleSeconds({8}) * 0.7);
+}

@@ -1,0 +1,65 @@
+// Long runs: an hour of show time through the director, and the clock at
+// large times.
+#include "headless/headless_gl.h"
+#include "seams/clock.h"
+#include "seams/music.h"
+#include "seams/random.h"
+#include "timeline/frame_composer.h"
+#include "timeline/init_graphics.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+TEST(LongRun, DirectorNeverHoldsMoreThanSixAfterAWalkOverAnHour)
+{
+    // A tiny canvas: the drawing is real, but cheap to rasterise.
+    HeadlessGL gl;
+    std::string error;
+    ASSERT_TRUE(gl.open(32, 24, &error)) << error;
+    initGraphicsState(777);
+    ScriptedMusic music;
+    showmusic::use(&music);
+    resetShow();
+
+    std::size_t most = 0;
+    double t = 1000;
+    const double hour = 3600.0 * 1000.0;
+    std::uint64_t frames = 0;
+    while (t < 1000 + hour) {
+        // Uneven frame gaps of 20 to 219 ms, the music walking its orders.
+        t += 20 + showrand::next() % 200;
+        music.at(1 + static_cast<std::uint32_t>(t / 8000) % 40, 0);
+        showclock::setManual(t);
+        fragmentDirector.update();
+        most = std::max(most, fragmentDirector.fragments.size());
+        ++frames;
+    }
+    EXPECT_LE(most, 6u);
+    EXPECT_GT(frames, 30000u);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    showmusic::use(nullptr);
+    resetShow();
+}
+
+TEST(LongRun, ClockCountsFromProgramStartWhateverTheUptime)
+{
+    showclock::useLive();
+    // However long the machine has been up, the show's time starts small, so
+    // a float holds every millisecond of a show.
+    EXPECT_LT(showclock::nowMs(), showclock::liveOffsetMs + 60.0 * 60.0 * 1000.0);
+    EXPECT_GE(showclock::nowMs(), showclock::liveOffsetMs);
+}
+
+TEST(LongRun, ClockIsExactToTheMillisecondAfterADay)
+{
+    const double day = 24.0 * 3600.0 * 1000.0;
+    for (double ms : {day, day + 1, day + 2, day + 0.5, 2 * day + 123}) {
+        showclock::setManual(ms);
+        EXPECT_EQ(showclock::nowMs(), ms);
+    }
+    // The float every drawing routine reads is whole-millisecond exact for
+    // the first 2^24 ms (4.6 hours) of a show, longer than any module plays.
+    showclock::setManual(16777216.0 - 1);
+    EXPECT_EQ(static_cast<double>(showclock::tick()), 16777215.0);
+}

@@ -44,7 +44,8 @@ fuzz: build
 check-sanitize: deps
 	@cmake -S . -B $(BUILD)-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMARDUNQIST_SANITIZE=ON >/dev/null
 	@cmake --build $(BUILD)-sanitize -j $(JOBS)
-	@cd $(BUILD)-sanitize && ASAN_OPTIONS=detect_leaks=1 \
+	@cd $(BUILD)-sanitize && LD_PRELOAD=$(CURDIR)/$(BUILD)-sanitize/libno_dlclose.so \
+		ASAN_OPTIONS=detect_leaks=1:verify_asan_link_order=0 \
 		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitize/lsan.supp:print_suppressions=0 \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 

@@ -1,46 +1,20 @@
 #include "effects/fx_circles.h"
 
 #include "seams/random.h"
-#include "support/gl_fixture.h"
+#include "support/effect_checks.h"
 
 namespace {
 
-class fxCirclesTest : public GLTest {
-protected:
-    fxCircles fx;
-
-    // Rolls every slot at 1000 ms, then parks them all out of sight.
-    void rollAndPark()
-    {
-        fx.reset();
-        fx.render();
-        for (int i = 0; i < fxCircles::slots; ++i)
-            fx.appearTime[i] = fx.vanishTime[i] = 1e7f;
-    }
-};
+using fxCirclesTest = EffectTest<fxCircles>;
 
 TEST_F(fxCirclesTest, FirstRenderRollsEverySlotAndAnExactVanishTimeKeepsOne)
 {
-    fx.reset();
-    auto before = showrand::drawCount();
-    fx.render();
-    EXPECT_EQ(showrand::drawCount() - before, 5u * 9u + 3u * 2u);  // even rings draw a centre
-    for (float t : fx.appearTime)
-        EXPECT_GE(t, 1000.0f);
-    EXPECT_EQ(litPixels(), 0);
+    expectFirstRenderRollsEverySlot(5u * 9u + 3u * 2u);  // even rings draw a centre
     EXPECT_EQ(fx.position[1], fx.position[0]);
     EXPECT_EQ(fx.position[3], fx.position[2]);
     EXPECT_NE(fx.position[4], fx.position[2]);
 
-    for (int i = 0; i < fxCircles::slots; ++i) {
-        fx.appearTime[i] = 1400;
-        fx.vanishTime[i] = 1500;
-    }
-    setTime(1500);
-    before = showrand::drawCount();
-    fx.render();
-    EXPECT_EQ(showrand::drawCount(), before);
-    EXPECT_EQ(litPixels(), 0);
+    expectExactVanishTimeKeepsEverySlot();
     expectDrawingConventions("fxCircles");
 }
 

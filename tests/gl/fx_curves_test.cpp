@@ -1,23 +1,12 @@
 #include "effects/fx_curves.h"
 
 #include "seams/random.h"
-#include "support/gl_fixture.h"
+#include "support/effect_checks.h"
 
 namespace {
 
-class fxCurvesTest : public GLTest {
+class fxCurvesTest : public EffectTest<fxCurves> {
 protected:
-    fxCurves fx;
-
-    // Rolls every chain at 1000 ms, then parks them all out of sight.
-    void rollAndPark()
-    {
-        fx.reset();
-        fx.render();
-        for (int i = 0; i < fxCurves::slots; ++i)
-            fx.appearTime[i] = fx.vanishTime[i] = 1e7f;
-    }
-
     // Chain i in blue, shown from 1000 to 2000 ms, with still control points.
     void showChain(int i, Vector3 p0, Vector3 p1, Vector3 p2, Vector3 p3)
     {
@@ -45,26 +34,12 @@ TEST(fxCurvesBezier, BernsteinSumOfFourControls)
 
 TEST_F(fxCurvesTest, FirstRenderRollsEveryChainAndAnExactVanishTimeKeepsOne)
 {
-    fx.reset();
-    auto before = showrand::drawCount();
-    fx.render();
-    EXPECT_EQ(showrand::drawCount() - before, 10u * 21u);
-    for (float t : fx.appearTime)
-        EXPECT_GE(t, 1000.0f);
-    EXPECT_EQ(litPixels(), 0);
+    expectFirstRenderRollsEverySlot(10u * 21u);
     GLfloat colour[4];
     glGetFloatv(GL_CURRENT_COLOR, colour);
     EXPECT_FLOAT_EQ(colour[3], 0.3f);  // nothing drawn: the colour set on entry
 
-    for (int i = 0; i < fxCurves::slots; ++i) {
-        fx.appearTime[i] = 1400;
-        fx.vanishTime[i] = 1500;
-    }
-    setTime(1500);
-    before = showrand::drawCount();
-    fx.render();
-    EXPECT_EQ(showrand::drawCount(), before);  // no re-roll, no square opacity
-    EXPECT_EQ(litPixels(), 0);
+    expectExactVanishTimeKeepsEverySlot();  // no re-roll, no square opacity
     expectDrawingConventions("fxCurves");
 }
 

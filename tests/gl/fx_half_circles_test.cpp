@@ -2,7 +2,7 @@
 
 #include "effects/flat_view.h"
 #include "seams/random.h"
-#include "support/gl_fixture.h"
+#include "support/effect_checks.h"
 
 #include <numbers>
 
@@ -10,19 +10,8 @@ namespace {
 
 constexpr float pi = std::numbers::pi_v<float>;
 
-class fxHalfCirclesTest : public GLTest {
+class fxHalfCirclesTest : public EffectTest<fxHalfCircles> {
 protected:
-    fxHalfCircles fx;
-
-    // Rolls every slot at 1000 ms, then parks them all out of sight.
-    void rollAndPark()
-    {
-        fx.reset();
-        fx.render();
-        for (int i = 0; i < fxHalfCircles::slots; ++i)
-            fx.appearTime[i] = fx.vanishTime[i] = 1e7f;
-    }
-
     // Arc i: white, at the origin, radii 2 and 1, half a turn from +x, living
     // from 1000 to 2000 ms.
     void showHalfRing(int i, float spin)
@@ -40,28 +29,16 @@ protected:
 
 TEST_F(fxHalfCirclesTest, FirstRenderRollsFourConcentricGroupsAndAnExactVanishTimeKeepsOne)
 {
-    fx.reset();
-    auto before = showrand::drawCount();
-    fx.render();
-    EXPECT_EQ(showrand::drawCount() - before, 14u * 10u);
+    expectFirstRenderRollsEverySlot(14u * 10u);
     for (float t : fx.appearTime)
         EXPECT_EQ(t, 1000.0f);  // no pause, but not drawn in the frame that rolled it
-    EXPECT_EQ(litPixels(), 0);
     const int leaderOf[fxHalfCircles::slots] = {0, 0, 2, 2, 2, 2, 2, 2, 8, 8, 10, 10, 10, 10};
     for (int i = 0; i < fxHalfCircles::slots; ++i)
         EXPECT_EQ(fx.position[i], fx.position[leaderOf[i]]) << i;
     EXPECT_NE(fx.position[0], fx.position[2]);
     EXPECT_NE(fx.position[8], fx.position[10]);
 
-    for (int i = 0; i < fxHalfCircles::slots; ++i) {
-        fx.appearTime[i] = 1400;
-        fx.vanishTime[i] = 1500;
-    }
-    setTime(1500);
-    before = showrand::drawCount();
-    fx.render();
-    EXPECT_EQ(showrand::drawCount(), before);  // no re-roll, no tremble
-    EXPECT_EQ(litPixels(), 0);
+    expectExactVanishTimeKeepsEverySlot();  // no re-roll, no tremble
     expectDrawingConventions("fxHalfCircles");
 }
 

@@ -1,26 +1,15 @@
 #include "effects/fx_lines.h"
 
 #include "seams/random.h"
-#include "support/gl_fixture.h"
+#include "support/effect_checks.h"
 
 #include <cmath>
 #include <numbers>
 
 namespace {
 
-class fxLinesTest : public GLTest {
+class fxLinesTest : public EffectTest<fxLines> {
 protected:
-    fxLines fx;
-
-    // Rolls every slot at 1000 ms, then parks them all out of sight.
-    void rollAndPark()
-    {
-        fx.reset();
-        fx.render();
-        for (int i = 0; i < fxLines::slots; ++i)
-            fx.appearTime[i] = fx.vanishTime[i] = 1e7f;
-    }
-
     // Canvas column and row of a point on the z = 0 plane, from the camera
     // worked out by hand: eye 5 units away, 45 degrees vertical field, 4/3.
     static int columnOf(float x)
@@ -33,23 +22,8 @@ protected:
 
 TEST_F(fxLinesTest, FirstRenderRollsEverySlotAndAnExactVanishTimeKeepsOne)
 {
-    fx.reset();
-    auto before = showrand::drawCount();
-    fx.render();
-    EXPECT_EQ(showrand::drawCount() - before, 30u * 14u);
-    for (float t : fx.appearTime)
-        EXPECT_GE(t, 1000.0f);
-    EXPECT_EQ(litPixels(), 0);
-
-    for (int i = 0; i < fxLines::slots; ++i) {
-        fx.appearTime[i] = 1400;
-        fx.vanishTime[i] = 1500;
-    }
-    setTime(1500);
-    before = showrand::drawCount();
-    fx.render();
-    EXPECT_EQ(showrand::drawCount(), before);
-    EXPECT_EQ(litPixels(), 0);
+    expectFirstRenderRollsEverySlot(30u * 14u);
+    expectExactVanishTimeKeepsEverySlot();
     expectDrawingConventions("fxLines");
 }
 

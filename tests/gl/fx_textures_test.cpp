@@ -1,17 +1,15 @@
 #include "effects/fx_textures.h"
 
 #include "seams/random.h"
-#include "support/gl_fixture.h"
+#include "support/effect_checks.h"
 
 #include <cstdint>
 #include <set>
 
 namespace {
 
-class fxTexturesTest : public GLTest {
+class fxTexturesTest : public EffectTest<fxTextures> {
 protected:
-    fxTextures fx;
-
     // Stand-ins for the three pictures, two rows each: 1 red over blue,
     // 2 green over white, 3 white. The first row is a picture's top (t = 0).
     void SetUp() override
@@ -33,15 +31,6 @@ protected:
         glBindTexture(GL_TEXTURE_2D, 0);
     }
 
-    // Rolls every slot at 1000 ms, then parks them all out of sight.
-    void rollAndPark()
-    {
-        fx.reset();
-        fx.render();
-        for (int i = 0; i < fxTextures::slots; ++i)
-            fx.appearTime[i] = fx.vanishTime[i] = 1e7f;
-    }
-
     void showSquare(int i, int texture, Vector3 centre, float scale, float orbit, Vector3 tint)
     {
         fx.texture[i] = texture;
@@ -57,13 +46,7 @@ protected:
 
 TEST_F(fxTexturesTest, FirstRenderRollsEverySlotAndLeavesTheGlowState)
 {
-    fx.reset();
-    auto before = showrand::drawCount();
-    fx.render();
-    EXPECT_EQ(showrand::drawCount() - before, 4u * 11u);
-    for (float t : fx.appearTime)
-        EXPECT_GE(t, 1000.0f);
-    EXPECT_EQ(litPixels(), 0);
+    expectFirstRenderRollsEverySlot(4u * 11u);
     expectDrawingConventions("fxTextures");
     // Nothing shown, yet the additive blend and the plain colour stay behind.
     GLint blend[2] = {0, 0};
@@ -76,15 +59,7 @@ TEST_F(fxTexturesTest, FirstRenderRollsEverySlotAndLeavesTheGlowState)
     EXPECT_EQ(Vector3(colour[0], colour[1], colour[2]), Vector3(1, 1, 1));
     EXPECT_FLOAT_EQ(colour[3], 0.3f);
 
-    for (int i = 0; i < fxTextures::slots; ++i) {
-        fx.appearTime[i] = 1400;
-        fx.vanishTime[i] = 1500;
-    }
-    setTime(1500);
-    before = showrand::drawCount();
-    fx.render();
-    EXPECT_EQ(showrand::drawCount(), before);  // no re-roll, no shake
-    EXPECT_EQ(litPixels(), 0);
+    expectExactVanishTimeKeepsEverySlot();  // no re-roll, no shake
 }
 
 TEST_F(fxTexturesTest, RerollDrawsInWrittenOrder)

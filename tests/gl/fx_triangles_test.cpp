@@ -1,26 +1,15 @@
 #include "effects/fx_triangles.h"
 
 #include "seams/random.h"
-#include "support/gl_fixture.h"
+#include "support/effect_checks.h"
 
 #include <cmath>
 #include <numbers>
 
 namespace {
 
-class fxTrianglesTest : public GLTest {
+class fxTrianglesTest : public EffectTest<fxTriangles> {
 protected:
-    fxTriangles fx;
-
-    // Rolls every slot at 1000 ms, then parks them all out of sight.
-    void rollAndPark()
-    {
-        fx.reset();
-        fx.render();
-        for (int i = 0; i < fxTriangles::slots; ++i)
-            fx.appearTime[i] = fx.vanishTime[i] = 1e7f;
-    }
-
     // A white triangle in slot 0, centred at (1, 0.5, -6), turning about z.
     void showTriangle()
     {
@@ -43,23 +32,8 @@ protected:
 
 TEST_F(fxTrianglesTest, FirstRenderRollsEverySlotAndAnExactVanishTimeKeepsOne)
 {
-    fx.reset();
-    auto before = showrand::drawCount();
-    fx.render();
-    EXPECT_EQ(showrand::drawCount() - before, 16u * 11u);  // and no shake drawn
-    for (float t : fx.appearTime)
-        EXPECT_GE(t, 1000.0f);
-    EXPECT_EQ(litPixels(), 0);
-
-    for (int i = 0; i < fxTriangles::slots; ++i) {
-        fx.appearTime[i] = 1400;
-        fx.vanishTime[i] = 1500;
-    }
-    setTime(1500);
-    before = showrand::drawCount();
-    fx.render();
-    EXPECT_EQ(showrand::drawCount(), before);
-    EXPECT_EQ(litPixels(), 0);
+    expectFirstRenderRollsEverySlot(16u * 11u);  // and no shake drawn
+    expectExactVanishTimeKeepsEverySlot();
     expectDrawingConventions("fxTriangles");
 }
 

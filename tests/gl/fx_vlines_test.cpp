@@ -1,44 +1,17 @@
 #include "effects/fx_vlines.h"
 
 #include "seams/random.h"
-#include "support/gl_fixture.h"
+#include "support/effect_checks.h"
 
 namespace {
 
-class fxVlinesTest : public GLTest {
-protected:
-    fxVlines fx;
-
-    // Rolls every slot at 1000 ms, then parks them all out of sight.
-    void rollAndPark()
-    {
-        fx.reset();
-        fx.render();
-        for (int i = 0; i < fxVlines::slots; ++i)
-            fx.appearTime[i] = fx.vanishTime[i] = 1e7f;
-    }
-};
+using fxVlinesTest = EffectTest<fxVlines>;
 
 TEST_F(fxVlinesTest, FirstRenderRollsEverySlotAndAnExactVanishTimeKeepsOne)
 {
-    fx.reset();
-    auto before = showrand::drawCount();
-    fx.render();
-    EXPECT_EQ(showrand::drawCount() - before, 7u * 5u);
-    for (float t : fx.appearTime)
-        EXPECT_GE(t, 1000.0f);
-    EXPECT_EQ(litPixels(), 0);
-
-    for (int i = 0; i < fxVlines::slots; ++i) {
-        fx.appearTime[i] = 1400;
-        fx.vanishTime[i] = 1500;
-    }
-    setTime(1500);
-    before = showrand::drawCount();
-    fx.render();
-    EXPECT_EQ(showrand::drawCount(), before);
+    expectFirstRenderRollsEverySlot(7u * 5u);
+    expectExactVanishTimeKeepsEverySlot();
     EXPECT_EQ(fx.vanishTime[3], 1500.0f);
-    EXPECT_EQ(litPixels(), 0);
     expectDrawingConventions("fxVlines");
 }
 

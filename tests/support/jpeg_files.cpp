@@ -107,6 +107,7 @@ void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
 {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     ASSERT_NE(f, nullptr) << path;
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    if (!bytes.empty())
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
 }

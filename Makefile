@@ -28,6 +28,14 @@ run: build $(SHOW_DIR)/.assets-version
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# Frame cost, whole-show speed, start-up, memory and capture throughput, in a
+# Release build of its own (bench/run says what each figure means).
+bench: deps
+	@cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DMARDUNQIST_BENCH=ON >/dev/null
+	@cmake --build $(BUILD)-bench -j $(JOBS) --target step_bench whole_show whole_show_plain startup_probe \
+		mardunqist mardunqist-capture mardunqist-assets
+	@bench/run $(BUILD)-bench
+
 # The picture loader under libFuzzer (clang), seeded with the show's own
 # pictures and the tests' good and bad JPEGs.
 fuzz: build

@@ -3,6 +3,7 @@
 // No display, no sound device: a headless GL context and libopenmpt only.
 #include "capture_options.h"
 #include "frame_clock.h"
+#include "frame_pipe.h"
 #include "outputs.h"
 #include "progress.h"
 
@@ -27,19 +28,6 @@ std::atomic<bool> interrupted{false};
 void onInterrupt(int)
 {
     interrupted = true;
-}
-
-// glReadPixels gives the bottom row first; videos and PNGs want the top first.
-void readFrameTopDown(const Canvas& canvas, std::vector<std::uint8_t>& bottomUp, std::vector<std::uint8_t>& topDown)
-{
-    const int width = canvas.width(), height = canvas.height();
-    const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
-    bottomUp.resize(rowBytes * height);
-    topDown.resize(rowBytes * height);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
-    for (int y = 0; y < height; ++y)
-        std::memcpy(topDown.data() + rowBytes * y, bottomUp.data() + rowBytes * (height - 1 - y), rowBytes);
 }
 
 int fail(const std::string& message)
@@ -108,7 +96,7 @@ int main(int argc, char** argv)
 
     Progress progress(expected, options.quiet);
     std::vector<std::int16_t> audio;
-    std::vector<std::uint8_t> bottomUp, topDown;
+    FramePipe frames(gl.canvas(), *output);
     std::uint64_t frame = 0;
     bool ok = true;
     while (frame < frameLimit && !interrupted) {
@@ -122,8 +110,7 @@ int main(int argc, char** argv)
         const double time = clock.frameTimeMs(frame);
         showclock::setManual(time);
         drawFrame();
-        readFrameTopDown(gl.canvas(), bottomUp, topDown);
-        if (!output->addFrame(frame, topDown, &error)) {
+        if (!frames.add(frame, &error)) {
             ok = false;
             break;
         }
@@ -139,6 +126,11 @@ int main(int argc, char** argv)
             break;
     }
     showmusic::use(nullptr);
+    // The frames still queued go out too, unless the capture is given up.
+    if (ok && !interrupted)
+        ok = frames.finish(&error);
+    else
+        frames.cancel();
 
     if (interrupted) {
         output->abandon();

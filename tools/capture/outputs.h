@@ -28,6 +28,8 @@ private:
     std::uint64_t dataBytes_ = 0;
 };
 
+// addFrame and addAudio may be called from two different threads (frames
+// come from the capture's frame pipe); finish and abandon from one, after both.
 class CaptureOutput {
 public:
     virtual ~CaptureOutput() = default;

@@ -200,9 +200,7 @@ TEST_F(FrameComposerTest, CreditPicturesLandWhereTheyDriftUprightAndAdditive)
 
     // After the credits, texturing is off and the blend function additive.
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    GLint dst = 0;
-    glGetIntegerv(GL_BLEND_DST, &dst);
-    EXPECT_EQ(dst, GL_ONE);
+    EXPECT_EQ(blendDestination(), GL_ONE);
 }
 
 TEST_F(FrameComposerTest, ShowEndsOnFirstCreditsFrameWithMusicStoppedAfterPresenting)

@@ -71,9 +71,7 @@ TEST_F(fxCirclesTest, RingLiesBetweenItsGrownEdges)
     EXPECT_EQ(viewPixel(0.5f, -0.5f).r, 0);    // centre
     EXPECT_EQ(viewPixel(0.65f, -0.5f).r, 0);   // in the hole
     EXPECT_EQ(viewPixel(0.5f, -1.9f).r, 0);    // outside
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_FLOAT_EQ(colour[3], 0.3f);
+    EXPECT_FLOAT_EQ(currentColor()[3], 0.3f);
 }
 
 TEST_F(fxCirclesTest, BurstPicture)

@@ -35,9 +35,7 @@ TEST(fxCurvesBezier, BernsteinSumOfFourControls)
 TEST_F(fxCurvesTest, FirstRenderRollsEveryChainAndAnExactVanishTimeKeepsOne)
 {
     expectFirstRenderRollsEverySlot(10u * 21u);
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_FLOAT_EQ(colour[3], 0.3f);  // nothing drawn: the colour set on entry
+    EXPECT_FLOAT_EQ(currentColor()[3], 0.3f);  // nothing drawn: the colour set on entry
 
     expectExactVanishTimeKeepsEverySlot();  // no re-roll, no square opacity
     expectDrawingConventions("fxCurves");
@@ -83,9 +81,7 @@ TEST_F(fxCurvesTest, NineSquaresFromTheDriftedFirstToTheDriftedLastPoint)
     EXPECT_EQ(viewPixel(-1.0f, -1.0f).r, 0);
     EXPECT_EQ(viewPixel(-2.0f, -1.0f).b, 0);  // the undrifted ends
     EXPECT_EQ(viewPixel(2.0f, -1.0f).b, 0);
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_FLOAT_EQ(colour[3], 0.2f);  // the last outline
+    EXPECT_FLOAT_EQ(currentColor()[3], 0.2f);  // the last outline
 
     showChain(7, {-3, 2, 0}, {-2, 2, 0}, {2, 2, 0}, {3, 2, 0});
     before = showrand::drawCount();

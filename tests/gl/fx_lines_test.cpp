@@ -78,9 +78,7 @@ TEST_F(fxLinesTest, LineThroughItsMovedPointsCrossesTheView)
         EXPECT_EQ(pixel(x + 12, y).r, 0) << y;
         EXPECT_EQ(pixel(columnOf(0.0f), y).r, 0) << y;
     }
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_FLOAT_EQ(colour[3], 0.1f);  // the glow goes last
+    EXPECT_FLOAT_EQ(currentColor()[3], 0.1f);  // the glow goes last
 }
 
 TEST_F(fxLinesTest, DrawLineStretchesAcrossTheViewUnlessThePointsCoincide)

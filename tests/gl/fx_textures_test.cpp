@@ -49,13 +49,9 @@ TEST_F(fxTexturesTest, FirstRenderRollsEverySlotAndLeavesTheGlowState)
     expectFirstRenderRollsEverySlot(4u * 11u);
     expectDrawingConventions("fxTextures");
     // Nothing shown, yet the additive blend and the plain colour stay behind.
-    GLint blend[2] = {0, 0};
-    glGetIntegerv(GL_BLEND_SRC, &blend[0]);
-    glGetIntegerv(GL_BLEND_DST, &blend[1]);
-    EXPECT_EQ(blend[0], GL_SRC_ALPHA);
-    EXPECT_EQ(blend[1], GL_ONE);
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_EQ(blendSource(), GL_SRC_ALPHA);
+    EXPECT_EQ(blendDestination(), GL_ONE);
+    const std::array<float, 4> colour = currentColor();
     EXPECT_EQ(Vector3(colour[0], colour[1], colour[2]), Vector3(1, 1, 1));
     EXPECT_FLOAT_EQ(colour[3], 0.3f);
 

@@ -62,12 +62,8 @@ TEST_F(fxTrianglesTest, TriangleShowsAtItsProjectedPlaceTurnedByTheClock)
     EXPECT_NEAR(farPixel(1.6f, 1.1f).r, 77, 4);  // inside the downward triangle
     EXPECT_EQ(farPixel(1.6f, -0.1f).r, 0);       // inside the upright one only
     EXPECT_EQ(farPixel(-1.0f, 0.5f).r, 0);
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_FLOAT_EQ(colour[3], 0.3f);
-    GLint dst = 0;
-    glGetIntegerv(GL_BLEND_DST, &dst);
-    EXPECT_EQ(dst, GL_ONE_MINUS_SRC_ALPHA);
+    EXPECT_FLOAT_EQ(currentColor()[3], 0.3f);
+    EXPECT_EQ(blendDestination(), GL_ONE_MINUS_SRC_ALPHA);
 }
 
 TEST_F(fxTrianglesTest, ShakeIsDrawnDepthFirst)

@@ -47,12 +47,8 @@ TEST_F(fxVlinesTest, BarCoversItsMovedSpanOverTheFullHeight)
     EXPECT_EQ(viewPixel(1.6f, 0).r, 0);
     EXPECT_EQ(viewPixel(2.4f, 0).r, 0);
     EXPECT_EQ(viewPixel(1.0f, 0).r, 0);  // where it started
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_FLOAT_EQ(colour[3], 0.3f);
-    GLint dst = 0;
-    glGetIntegerv(GL_BLEND_DST, &dst);
-    EXPECT_EQ(dst, GL_ONE_MINUS_SRC_ALPHA);
+    EXPECT_FLOAT_EQ(currentColor()[3], 0.3f);
+    EXPECT_EQ(blendDestination(), GL_ONE_MINUS_SRC_ALPHA);
 }
 
 TEST_F(fxVlinesTest, BurstPicture)

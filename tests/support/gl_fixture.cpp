@@ -34,6 +34,27 @@ void expectDrawingConventions(const char* where)
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << where;
 }
 
+std::array<float, 4> currentColor()
+{
+    std::array<float, 4> colour{};
+    glGetFloatv(GL_CURRENT_COLOR, colour.data());
+    return colour;
+}
+
+GLint blendSource()
+{
+    GLint factor = 0;
+    glGetIntegerv(GL_BLEND_SRC, &factor);
+    return factor;
+}
+
+GLint blendDestination()
+{
+    GLint factor = 0;
+    glGetIntegerv(GL_BLEND_DST, &factor);
+    return factor;
+}
+
 void GLTest::SetUp()
 {
     std::string error;

@@ -25,6 +25,11 @@ struct Rgba {
 // blending and line smoothing on, depth test off, and no GL error pending.
 void expectDrawingConventions(const char* where);
 
+// The GL's current colour (r, g, b, a) and blend factors, as drawers leave them.
+std::array<float, 4> currentColor();
+GLint blendSource();
+GLint blendDestination();
+
 class GLTest : public ::testing::Test {
 protected:
     static constexpr int width = 320;

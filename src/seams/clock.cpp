@@ -45,6 +45,13 @@ void useLive()
     state().manual = false;
 }
 
+void restartLive()
+{
+    ClockState& clock = state();
+    clock.manual = false;
+    clock.liveStart = Steady::now();
+}
+
 void setManual(double ms)
 {
     ClockState& clock = state();

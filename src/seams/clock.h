@@ -24,6 +24,10 @@ double nowMs();
 // Live: milliseconds since the program started, plus liveOffsetMs.
 void useLive();
 
+// Live, counting from now as if the program had just started: a page that
+// plays the show again starts it as a new run.
+void restartLive();
+
 // Manual: tick() returns ms until the next setManual.
 void setManual(double ms);
 

@@ -1,0 +1,109 @@
+// The capture page, driven by mardunqist-web-capture: the show frame by frame
+// on a virtual clock, the module rendered in lockstep on this thread exactly
+// as the native capture renders it (the same frame clock, compiled in), each
+// frame sent back as a PNG with its timeline row.
+//
+// Query: width, height, fps (N or N/D), seedTick, frames and seconds
+// (optional), data (a folder URL). Frames go to PUT capture/frame-NNNNNN.png, the timeline to
+// PUT capture/timeline.csv, and the outcome to PUT capture/done.
+import createShow from './mardunqist.js';
+import { loadLibopenmpt, ModulePlayer, orderOf, rowOf, positionAfterBlock } from './openmpt.js';
+import { loadShowData, moduleFile } from './show-data.js';
+
+const query = new URLSearchParams(location.search);
+const width = Number(query.get('width'));
+const height = Number(query.get('height'));
+const [fpsNumerator, fpsDenominator = 1] = query.get('fps').split('/').map(Number);
+const seedTick = Number(query.get('seedTick'));
+
+const put = async (name, body, headers = {}) => {
+  const response = await fetch(`capture/${name}`, { method: 'PUT', body, headers });
+  if (!response.ok) throw new Error(`${name}: ${await response.text()}`);
+};
+
+// C++'s default float output at 15 significant digits, as the native
+// timeline writes its times.
+function formatTime(ms) {
+  const text = ms.toPrecision(15);
+  return text.includes('.') ? text.replace(/\.?0+$/, '') : text;
+}
+
+async function encodePng(show, scratch) {
+  const rowBytes = width * 4;
+  const pixels = show._webShowReadPixels();
+  const rows = show.HEAPU8.subarray(pixels, pixels + rowBytes * height);
+  const image = scratch.image;
+  // GL's rows run bottom to top; opaque, whatever alpha the canvas holds.
+  for (let y = 0; y < height; ++y) {
+    image.data.set(rows.subarray((height - 1 - y) * rowBytes, (height - y) * rowBytes), y * rowBytes);
+  }
+  for (let i = 3; i < image.data.length; i += 4) image.data[i] = 255;
+  scratch.context.putImageData(image, 0, 0);
+  return scratch.canvas.convertToBlob({ type: 'image/png' });
+}
+
+async function capture() {
+  const show = await createShow();
+  const moduleBytes = await loadShowData(show, new URL(query.get('data'), location.href));
+
+  const sampleRate = show._webCaptureSampleRate();
+  show._webCaptureSetFrameRate(fpsNumerator, fpsDenominator);
+  let frameLimit = query.has('frames') ? Number(query.get('frames')) : Infinity;
+  if (query.has('seconds')) frameLimit = Math.min(frameLimit, show._webCaptureFramesFor(Number(query.get('seconds'))));
+  let music = null;
+  try {
+    if (!moduleBytes) throw new Error('No such file or directory');
+    music = new ModulePlayer(await loadLibopenmpt(), moduleBytes, 65536);
+  } catch (error) {
+    // Without music the show would never end by itself.
+    if (frameLimit === Infinity) {
+      throw new Error(`${moduleFile}: ${error.message}; with no music the show never ends: give --frames or --seconds`);
+    }
+    console.warn(`mardunqist-web-capture: ${moduleFile}: ${error.message}; capturing without music`);
+  }
+
+  const expected = frameLimit !== Infinity ? frameLimit
+    : show._webCaptureFramesFor(music.durationSeconds()) + 1;
+  if (!show._webShowStart(width, height, seedTick, 1)) throw new Error('no WebGL 2 context');
+
+  const canvas = new OffscreenCanvas(width, height);
+  const context = canvas.getContext('2d');
+  const scratch = { canvas, context, image: context.createImageData(width, height) };
+  const timeline = ['frame,time_ms,order,row,playing'];
+  let position = 0;
+  let playing = music !== null;
+  let frame = 0;
+  while (frame < frameLimit) {
+    // The sound up to this frame's time first, so the frame sees the
+    // position the music has reached.
+    if (playing) {
+      let wanted = show._webCaptureSamplesFor(frame);
+      let ended = false;
+      while (wanted > 0) {
+        const got = music.readInterleaved(sampleRate, Math.min(wanted, music.largestBlock));
+        if (got === 0) {
+          ended = true;
+          break;
+        }
+        wanted -= got;
+      }
+      if (ended) playing = false;
+      else position = positionAfterBlock(position, music.position());
+    }
+    const time = show._webCaptureFrameTimeMs(frame);
+    const running = show._webShowCaptureFrame(time, position, playing ? 1 : 0);
+    await put(`frame-${String(frame).padStart(6, '0')}.png`, await encodePng(show, scratch),
+      { 'X-Expected-Frames': String(expected) });
+    timeline.push(`${frame},${formatTime(time)},${orderOf(position)},${rowOf(position)},${playing ? 1 : 0}`);
+    ++frame;
+    // The show's own end, or a song that stops without reaching the credits.
+    if (!running || (music && !playing && !show._webShowCreditsStarted())) break;
+  }
+  await put('timeline.csv', timeline.join('\n') + '\n');
+  show._webShowStop();
+  return frame;
+}
+
+capture().then(
+  (frames) => put('done', JSON.stringify({ ok: true, frames })),
+  (error) => put('done', JSON.stringify({ ok: false, error: error.message })));

@@ -1,0 +1,93 @@
+// The module player shared by the live sound (music-worklet.js, on the audio
+// thread) and the capture page (on the page's thread): libopenmpt compiled to
+// WebAssembly, as the chiptune3 package ships it. Set as the native player is:
+// play once, stop at the end, no dither.
+import createLibopenmpt from './libopenmpt.worklet.js';
+
+export const loadLibopenmpt = () => createLibopenmpt();
+
+export const makePosition = (order, row) => ((order & 0xffff) | (row << 16)) >>> 0;
+export const orderOf = (position) => position & 0xffff;
+export const rowOf = (position) => position >>> 16;
+
+// Past the song's last row libopenmpt renders the tail of the sound with its
+// position back at (0, 0); the show must not see its opening order again
+// then, so once a later order has been seen the last position stands.
+export function positionAfterBlock(published, reported) {
+  const backToStart = orderOf(reported) === 0 && orderOf(published) !== 0;
+  return backToStart ? published : reported;
+}
+
+function withCString(lib, text, use) {
+  const bytes = new TextEncoder().encode(text);
+  const pointer = lib._malloc(bytes.length + 1);
+  lib.HEAPU8.set(bytes, pointer);
+  lib.HEAPU8[pointer + bytes.length] = 0;
+  try {
+    return use(pointer);
+  } finally {
+    lib._free(pointer);
+  }
+}
+
+export class ModulePlayer {
+  // Throws an Error whose message says why libopenmpt refused the bytes.
+  constructor(lib, bytes, largestBlock) {
+    this.lib = lib;
+    const data = lib._malloc(bytes.byteLength);
+    lib.HEAPU8.set(new Uint8Array(bytes), data);
+    const errorSlots = lib._malloc(8);
+    lib.HEAP32[errorSlots >> 2] = 0;
+    lib.HEAP32[(errorSlots >> 2) + 1] = 0;
+    this.module = lib._openmpt_module_create_from_memory2(data, bytes.byteLength, 0, 0, 0, 0,
+      errorSlots, errorSlots + 4, 0);
+    lib._free(data);
+    const messagePointer = lib.HEAP32[(errorSlots >> 2) + 1];
+    const message = messagePointer ? lib.UTF8ToString(messagePointer) : 'not a module libopenmpt can play';
+    if (messagePointer) lib._openmpt_free_string(messagePointer);
+    lib._free(errorSlots);
+    if (!this.module) throw new Error(message);
+
+    lib._openmpt_module_set_repeat_count(this.module, 0);
+    this.setControl('play.at_end', 'stop');
+    this.setControl('dither', '0');
+    this.buffer = lib._malloc(largestBlock * 8);
+    this.largestBlock = largestBlock;
+  }
+
+  setControl(name, value) {
+    withCString(this.lib, name, (key) => withCString(this.lib, value, (text) =>
+      this.lib._openmpt_module_ctl_set(this.module, key, text)));
+  }
+
+  durationSeconds() {
+    return this.lib._openmpt_module_get_duration_seconds(this.module);
+  }
+
+  position() {
+    return makePosition(this.lib._openmpt_module_get_current_order(this.module),
+      this.lib._openmpt_module_get_current_row(this.module));
+  }
+
+  // Up to largestBlock frames of 16-bit interleaved stereo; how many came.
+  readInterleaved(sampleRate, frames) {
+    return this.lib._openmpt_module_read_interleaved_stereo(this.module, sampleRate, frames, this.buffer);
+  }
+
+  // Up to largestBlock frames of float stereo into two channel arrays.
+  readFloat(sampleRate, left, right) {
+    const frames = Math.min(left.length, this.largestBlock);
+    const leftPointer = this.buffer, rightPointer = this.buffer + frames * 4;
+    const got = this.lib._openmpt_module_read_float_stereo(this.module, sampleRate, frames, leftPointer, rightPointer);
+    left.set(this.lib.HEAPF32.subarray(leftPointer >> 2, (leftPointer >> 2) + got));
+    right.set(this.lib.HEAPF32.subarray(rightPointer >> 2, (rightPointer >> 2) + got));
+    return got;
+  }
+
+  destroy() {
+    if (!this.module) return;
+    this.lib._openmpt_module_destroy(this.module);
+    this.lib._free(this.buffer);
+    this.module = 0;
+  }
+}

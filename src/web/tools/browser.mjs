@@ -1,0 +1,83 @@
+// What the web capture and the browser tests share: a static file server for
+// the site, and headless Chromium (Debian's) with WebGL 2 through SwiftShader
+// and sound allowed without a click.
+import { createServer } from 'node:http';
+import { createReadStream, promises as fs } from 'node:fs';
+import { mkdtemp, rm } from 'node:fs/promises';
+import { tmpdir } from 'node:os';
+import path from 'node:path';
+import puppeteer from 'puppeteer-core';
+
+const contentTypes = {
+  '.html': 'text/html; charset=utf-8',
+  '.js': 'text/javascript; charset=utf-8',
+  '.mjs': 'text/javascript; charset=utf-8',
+  '.wasm': 'application/wasm',
+  '.css': 'text/css; charset=utf-8',
+  '.jpg': 'image/jpeg',
+  '.png': 'image/png',
+  '.it': 'application/octet-stream',
+};
+
+// Serves each folder of `mounts` ({ '/': siteDir, '/data/': dataDir }) for
+// GET; `handle(request, response)` may take any other request first and
+// returns true when it did.
+export function serveFolders(mounts, handle = () => false) {
+  const prefixes = Object.keys(mounts).sort((a, b) => b.length - a.length);
+  return createServer(async (request, response) => {
+    try {
+      if (await handle(request, response)) return;
+      const url = new URL(request.url, 'http://localhost');
+      const prefix = prefixes.find((p) => url.pathname.startsWith(p));
+      if (request.method !== 'GET' || !prefix) throw Object.assign(new Error('not here'), { code: 'ENOENT' });
+      const root = path.resolve(mounts[prefix]);
+      let file = path.resolve(root, '.' + decodeURIComponent(url.pathname.slice(prefix.length - 1)));
+      if (file !== root && !file.startsWith(root + path.sep)) throw Object.assign(new Error('outside'), { code: 'ENOENT' });
+      if ((await fs.stat(file)).isDirectory()) file = path.join(file, 'index.html');
+      const info = await fs.stat(file);
+      if (!info.isFile()) throw Object.assign(new Error('not a file'), { code: 'ENOENT' });
+      response.writeHead(200, {
+        'Content-Type': contentTypes[path.extname(file)] || 'application/octet-stream',
+        'Content-Length': info.size,
+        'Cache-Control': 'no-cache',
+      });
+      createReadStream(file).pipe(response);
+    } catch (error) {
+      response.writeHead(error.code === 'ENOENT' || error.code === 'ENOTDIR' ? 404 : 500);
+      response.end(error.code === 'ENOENT' ? 'not found' : String(error.message));
+    }
+  });
+}
+
+// Listens on 127.0.0.1 (port 0: any free one); resolves to the base URL.
+export function listen(server, port = 0) {
+  return new Promise((resolve, reject) => {
+    server.once('error', reject);
+    server.listen(port, '127.0.0.1', () => resolve(`http://127.0.0.1:${server.address().port}/`));
+  });
+}
+
+export const chromiumPath = process.env.CHROMIUM || '/usr/bin/chromium';
+
+// A fresh headless Chromium with its own empty profile; close() removes it.
+export async function launchBrowser() {
+  const profile = await mkdtemp(path.join(tmpdir(), 'mardunqist-chromium-'));
+  const browser = await puppeteer.launch({
+    executablePath: chromiumPath,
+    headless: true,
+    userDataDir: profile,
+    args: [
+      '--headless=new', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--ignore-gpu-blocklist',
+      '--autoplay-policy=no-user-gesture-required', '--no-sandbox', '--no-first-run',
+      '--disable-background-networking', '--disable-component-update', '--disable-sync', '--disable-quic',
+      '--disable-background-timer-throttling', '--disable-renderer-backgrounding',
+      '--disable-backgrounding-occluded-windows',
+    ],
+  });
+  const close = browser.close.bind(browser);
+  browser.close = async () => {
+    await close().catch(() => {});
+    await rm(profile, { recursive: true, force: true });
+  };
+  return browser;
+}

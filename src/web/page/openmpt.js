@@ -18,11 +18,12 @@ export function positionAfterBlock(published, reported) {
   return backToStart ? published : reported;
 }
 
+// An ASCII string in libopenmpt's memory for the length of `use` (the
+// audio worklet's scope has no TextEncoder).
 function withCString(lib, text, use) {
-  const bytes = new TextEncoder().encode(text);
-  const pointer = lib._malloc(bytes.length + 1);
-  lib.HEAPU8.set(bytes, pointer);
-  lib.HEAPU8[pointer + bytes.length] = 0;
+  const pointer = lib._malloc(text.length + 1);
+  for (let i = 0; i < text.length; ++i) lib.HEAPU8[pointer + i] = text.charCodeAt(i);
+  lib.HEAPU8[pointer + text.length] = 0;
   try {
     return use(pointer);
   } finally {

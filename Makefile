@@ -1,19 +1,23 @@
 # The two commands that matter: `make run` and `make test`.
 BUILD ?= build
+WEB_BUILD ?= build-web
 JOBS ?= 2
 SHOW_DIR = $(BUILD)/show
 
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run test bench fuzz check-sanitize clean
+.PHONY: all deps web-deps configure build run web serve-web test bench fuzz check-sanitize clean
 
 all: build
 
 deps:
 	@scripts/install-deps
 
+web-deps:
+	@scripts/install-deps --web
+
 configure: deps
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DMARDUNQIST_WEB_BUILD=$(CURDIR)/$(WEB_BUILD) >/dev/null
 
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
@@ -25,7 +29,16 @@ $(SHOW_DIR)/.assets-version: build
 run: build $(SHOW_DIR)/.assets-version
 	cd $(SHOW_DIR) && ../mardunqist
 
-test: build
+# The browser build: a static site in $(WEB_BUILD)/site, the web capture beside it.
+web: build $(SHOW_DIR)/.assets-version web-deps
+	@cmake -E env NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B $(WEB_BUILD) \
+		-DCMAKE_BUILD_TYPE=Release -DMARDUNQIST_DATA_DIR=$(CURDIR)/$(SHOW_DIR) >/dev/null
+	@cmake --build $(WEB_BUILD) -j $(JOBS)
+
+serve-web: web
+	@node $(WEB_BUILD)/tools/serve.mjs $(WEB_BUILD)/site 8000
+
+test: build web
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # Frame cost, whole-show speed, start-up, memory and capture throughput, in a
@@ -58,4 +71,4 @@ check-sanitize: deps
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-fuzz $(BUILD)-sanitize
+	rm -rf $(BUILD) $(BUILD)-fuzz $(BUILD)-sanitize $(WEB_BUILD)

@@ -16,39 +16,46 @@ const char* const vertexShaderSource = R"(#version 300 es
 layout(location = 0) in vec4 position;
 layout(location = 1) in vec4 color;
 layout(location = 2) in vec2 texCoord;
-layout(location = 3) in vec4 line;
+layout(location = 3) in vec4 lineFrame;
+layout(location = 4) in vec2 lineExtent;
 out vec4 vColor;
 out vec2 vTexCoord;
-out vec4 vLine;
+flat out vec4 vLineFrame;
+flat out vec2 vLineExtent;
 void main()
 {
     gl_Position = position;
     gl_PointSize = 1.0;
     vColor = color;
     vTexCoord = texCoord;
-    vLine = line;
+    vLineFrame = lineFrame;
+    vLineExtent = lineExtent;
 }
 )";
 
-// Texture environment "modulate"; a smooth line's alpha falls off over the
-// last pixel of its width and its length. `vLine` is interpolated linearly
-// on the screen (its quads come with w = 1).
+// Texture environment "modulate". A smooth line's alpha is scaled by how much
+// of the pixel it covers, from the pixel centre's exact distance to the line
+// (so the rasteriser's snapping of the quad's corners does not show): full
+// inside, falling to zero over the last pixel of its width and its length.
 const char* const fragmentShaderSource = R"(#version 300 es
 precision highp float;
 uniform sampler2D picture;
 uniform bool textured;
 in vec4 vColor;
 in vec2 vTexCoord;
-in vec4 vLine;
+flat in vec4 vLineFrame;
+flat in vec2 vLineExtent;
 out vec4 fragColor;
 void main()
 {
     vec4 color = vColor;
     if (textured)
         color *= texture(picture, vTexCoord);
-    vec2 coverage = clamp(vLine.zw - abs(vLine.xy), 0.0, 1.0);
+    vec2 offset = gl_FragCoord.xy - vLineFrame.xy;
+    vec2 distance = abs(vec2(dot(offset, vec2(-vLineFrame.w, vLineFrame.z)), dot(offset, vLineFrame.zw)));
+    vec2 coverage = clamp(vLineExtent - distance, 0.0, 1.0);
     // A line shorter than a pixel covers no more than its length.
-    color.a *= coverage.x * min(coverage.y, 2.0 * vLine.w - 1.0);
+    color.a *= coverage.x * min(coverage.y, 2.0 * vLineExtent.y - 1.0);
     fragColor = color;
 }
 )";
@@ -128,7 +135,8 @@ bool init(std::string* error)
     setAttribute(0, 4, offsetof(BatchVertex, position));
     setAttribute(1, 4, offsetof(BatchVertex, color));
     setAttribute(2, 2, offsetof(BatchVertex, texCoord));
-    setAttribute(3, 4, offsetof(BatchVertex, line));
+    setAttribute(3, 4, offsetof(BatchVertex, lineFrame));
+    setAttribute(4, 2, offsetof(BatchVertex, lineExtent));
     batch.vertices.reserve(1 << 16);
     resetState();
     return true;

@@ -24,14 +24,16 @@
 
 namespace glsubset {
 
-// One vertex as the shader takes it. `line` carries a smooth line's coverage:
-// the fragment's distance across and along the line in pixels, and the half
-// extents where coverage reaches zero; (0, 0, 1, 1) covers fully.
+// One vertex as the shader takes it. A line's quad carries the line itself,
+// the same at all four corners: its middle and direction in window pixels,
+// and the half width and half length at which its coverage reaches zero.
+// Anything else has extents so large that it covers fully.
 struct BatchVertex {
     float position[4];  // clip space
     float color[4];
     float texCoord[2];
-    float line[4];
+    float lineFrame[4];   // middle x, y; unit direction x, y
+    float lineExtent[2];  // half width, half length
 };
 
 enum class Primitive { triangles, points };

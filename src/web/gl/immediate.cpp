@@ -7,8 +7,7 @@
 // and half a pixel longer at each end, its alpha scaled by the coverage of
 // each pixel (1 inside, 0.5 on the true edge, 0 half a pixel beyond). The
 // line is clipped to the near and far planes first, as GL clips it, and to a
-// band well outside the screen so that no clipped end shows. The coverage
-// runs linearly across the screen, not in perspective.
+// band well outside the screen so that no clipped end shows.
 #include "web/gl/gl_subset.h"
 
 #include <algorithm>
@@ -23,6 +22,9 @@ constexpr int maxPolygonVertices = 16;
 
 // A quad as two triangles.
 constexpr int quadTriangles[6] = {0, 1, 2, 0, 2, 3};
+
+// Line extents for what is not a smooth line: coverage 1 everywhere.
+constexpr float fullCoverage = 1.0e9f;
 
 // How far outside the screen, in screen widths, lines are cut.
 constexpr float guardBand = 4.0f;
@@ -71,10 +73,12 @@ void store(BatchVertex& out, const float clip[4], const Vertex& from)
     std::copy(clip, clip + 4, out.position);
     std::copy(from.color, from.color + 4, out.color);
     std::copy(from.texCoord, from.texCoord + 2, out.texCoord);
-    out.line[0] = 0;
-    out.line[1] = 0;
-    out.line[2] = 1;
-    out.line[3] = 1;
+    out.lineFrame[0] = 0;
+    out.lineFrame[1] = 0;
+    out.lineFrame[2] = 1;
+    out.lineFrame[3] = 0;
+    out.lineExtent[0] = fullCoverage;
+    out.lineExtent[1] = fullCoverage;
 }
 
 void emitPoint(const Vertex& v)
@@ -152,34 +156,33 @@ void emitLine(Vertex a, Vertex b)
         smooth ? 0.5f * immediate.lineWidth + 0.5f : 0.5f * std::max(1.0f, std::round(immediate.lineWidth));
     const float endExtension = smooth ? 0.5f : 0.0f;
     const float halfLength = 0.5f * length + endExtension;
-    const float coverageWidth = smooth ? halfWidth : 1.0e6f;
-    const float coverageLength = smooth ? halfLength : 1.0e6f;
 
-    struct Corner {
-        const Vertex* end;
-        float x, y;
-        float across, along;
-    };
     const float acrossX = -alongY * halfWidth, acrossY = alongX * halfWidth;
     const float startX = ax - alongX * endExtension, startY = ay - alongY * endExtension;
     const float endX = bx + alongX * endExtension, endY = by + alongY * endExtension;
+    struct Corner {
+        const Vertex* end;
+        float x, y;
+    };
     const Corner corners[4] = {
-        {&a, startX - acrossX, startY - acrossY, -halfWidth, -halfLength},
-        {&a, startX + acrossX, startY + acrossY, halfWidth, -halfLength},
-        {&b, endX + acrossX, endY + acrossY, halfWidth, halfLength},
-        {&b, endX - acrossX, endY - acrossY, -halfWidth, halfLength},
+        {&a, startX - acrossX, startY - acrossY},
+        {&a, startX + acrossX, startY + acrossY},
+        {&b, endX + acrossX, endY + acrossY},
+        {&b, endX - acrossX, endY - acrossY},
     };
     BatchVertex* out = glsubset::reserve(Primitive::triangles, 6);
     for (int i = 0; i < 6; ++i) {
         const Corner& c = corners[quadTriangles[i]];
-        // Given with w = 1: the coverage is interpolated linearly on the
-        // screen, as the line is rasterised, however deep its ends lie.
+        // Given with w = 1: drawn where the line lies on the screen, however
+        // deep its ends are.
         const float clip[4] = {c.x / width * 2 - 1, c.y / height * 2 - 1, c.end->clip[2] / c.end->clip[3], 1};
         store(out[i], clip, *c.end);
-        out[i].line[0] = c.across;
-        out[i].line[1] = c.along;
-        out[i].line[2] = coverageWidth;
-        out[i].line[3] = coverageLength;
+        out[i].lineFrame[0] = 0.5f * (ax + bx);
+        out[i].lineFrame[1] = 0.5f * (ay + by);
+        out[i].lineFrame[2] = alongX;
+        out[i].lineFrame[3] = alongY;
+        out[i].lineExtent[0] = smooth ? halfWidth : fullCoverage;
+        out[i].lineExtent[1] = smooth ? halfLength : fullCoverage;
     }
 }
 

@@ -1,0 +1,64 @@
+// The web capture against the native capture with the same options: the same
+// frame times and music positions, and frames that differ only by how two
+// rasterisers (SwiftShader, llvmpipe) round.
+import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import { mkdir, readdir, readFile } from 'node:fs/promises';
+import path from 'node:path';
+import test from 'node:test';
+import { webBuild, nativeBuild, scratchFolder } from './lib.mjs';
+
+// Per-frame PSNR (dB) of two PNG sequences; identical frames give Infinity.
+function framePsnr(folderA, folderB, statsFile) {
+  execFileSync('ffmpeg', ['-v', 'error', '-i', path.join(folderA, 'frame-%06d.png'),
+    '-i', path.join(folderB, 'frame-%06d.png'), '-lavfi',
+    `[0]format=rgb24[a];[1]format=rgb24[b];[a][b]psnr=stats_file=${statsFile}`, '-f', 'null', '-']);
+}
+
+test('a web capture draws the native capture\'s show: same timeline, every frame close', async (t) => {
+  const folder = await scratchFolder(t);
+  const data = path.join(folder, 'data');
+  execFileSync(path.join(nativeBuild, 'mardunqist-assets'), ['--short', data], { stdio: 'ignore' });
+  const options = ['--size', '320x240', '--fps', '30', '--seed-tick', '123456', '--data', data, '--quiet'];
+  execFileSync(path.join(webBuild, 'mardunqist-web-capture'),
+    [...options, '--timeline', path.join(folder, 'web.csv'), path.join(folder, 'web/')], { stdio: 'inherit' });
+  execFileSync(path.join(nativeBuild, 'mardunqist-capture'),
+    [...options, '--timeline', path.join(folder, 'native.csv'), path.join(folder, 'native/')], { stdio: 'inherit' });
+
+  const web = await readFile(path.join(folder, 'web.csv'), 'utf8');
+  const native = await readFile(path.join(folder, 'native.csv'), 'utf8');
+  assert.equal(web, native);
+  const rows = native.trim().split('\n').slice(1).map((line) => line.split(','));
+  assert.ok(rows.some(([, , order]) => order === '33'), 'the capture reaches the credits');
+
+  const stats = path.join(folder, 'psnr.txt');
+  framePsnr(path.join(folder, 'web'), path.join(folder, 'native'), stats);
+  const psnr = (await readFile(stats, 'utf8')).trim().split('\n')
+    .map((line) => Number(/psnr_avg:(\S+)/.exec(line)[1].replace('inf', 'Infinity')));
+  assert.equal(psnr.length, rows.length);
+  const worst = Math.min(...psnr);
+  assert.ok(worst >= 20, `worst frame ${psnr.indexOf(worst)} at ${worst} dB`);
+});
+
+test('the web capture leaves OUTPUT whole or untouched', async (t) => {
+  const folder = await scratchFolder(t);
+  const capture = (...args) => {
+    try {
+      execFileSync(path.join(webBuild, 'mardunqist-web-capture'), ['--quiet', ...args], { stdio: 'pipe' });
+      return { status: 0, stderr: '' };
+    } catch (error) {
+      return { status: error.status, stderr: error.stderr.toString() };
+    }
+  };
+  // No module and no --frames: the show would never end.
+  const failed = capture('--data', folder, path.join(folder, 'out/'));
+  assert.equal(failed.status, 1);
+  assert.match(failed.stderr, /Vostr_1\.it: .*give --frames or --seconds/);
+  assert.deepEqual(await readdir(folder), []);
+
+  await mkdir(path.join(folder, 'out'));
+  const refused = capture('--frames', '1', '--data', folder, path.join(folder, 'out/'));
+  assert.equal(refused.status, 1);
+  assert.match(refused.stderr, /out\/: exists; give --force to replace it/);
+  assert.equal(capture('--fps', '1/2', 'x/').status, 2);
+});

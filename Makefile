@@ -6,7 +6,7 @@ SHOW_DIR = $(BUILD)/show
 
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps web-deps configure build run web serve-web test bench fuzz check-sanitize clean
+.PHONY: all deps web-deps configure build run web serve-web test bench bench-web fuzz check-sanitize clean
 
 all: build
 
@@ -48,6 +48,10 @@ bench: deps
 	@cmake --build $(BUILD)-bench -j $(JOBS) --target step_bench whole_show whole_show_plain startup_probe \
 		mardunqist mardunqist-capture mardunqist-assets
 	@bench/run $(BUILD)-bench
+
+# The web build against the native one: frames (PSNR), speed, download size.
+bench-web: web
+	@node bench/web.mjs $(WEB_BUILD) $(BUILD)
 
 # The picture loader under libFuzzer (clang), seeded with the show's own
 # pictures and the tests' good and bad JPEGs.

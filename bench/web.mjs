@@ -1,0 +1,162 @@
+// The web build measured: how close its frames are to the native ones, how
+// fast the page draws in headless Chromium next to the native show, and how
+// many bytes a visitor downloads.
+//
+// usage: node bench/web.mjs [WEB_BUILD] [NATIVE_BUILD]   (make bench-web)
+//
+// Prints a summary; keeps the raw figures and side-by-side frames (native
+// left, web right) in WEB_BUILD/bench-results/. The machine is shared: run
+// it while nothing else runs, and compare figures of one run.
+import { execFileSync } from 'node:child_process';
+import { mkdir, mkdtemp, readdir, readFile, rm, stat, writeFile } from 'node:fs/promises';
+import { tmpdir } from 'node:os';
+import path from 'node:path';
+import { pathToFileURL } from 'node:url';
+import { gzipSync } from 'node:zlib';
+
+const webBuild = path.resolve(process.argv[2] || 'build-web');
+const nativeBuild = path.resolve(process.argv[3] || 'build');
+const results = path.join(webBuild, 'bench-results');
+const { serveFolders, listen, launchBrowser } =
+  await import(pathToFileURL(path.join(webBuild, 'tools', 'browser.mjs')).href);
+
+const summary = [];
+const note = (line = '') => { summary.push(line); console.log(line); };
+const run = (program, args) => execFileSync(program, args, { stdio: ['ignore', 'ignore', 'inherit'] });
+const seconds = (start) => (performance.now() - start) / 1000;
+
+await mkdir(results, { recursive: true });
+const scratch = await mkdtemp(path.join(tmpdir(), 'mardunqist-bench-web-'));
+const shortData = path.join(scratch, 'short');
+run(path.join(nativeBuild, 'mardunqist-assets'), ['--short', shortData]);
+
+// Frames: the short show at 320x240, 30 fps, seed tick 123456, both ways.
+function phaseOf([, , order, row]) {
+  if (order === 0) return 'opening';
+  if (order < 32 || (order === 32 && row < 40)) return 'body';
+  return order === 32 ? 'ending' : 'credits';
+}
+
+async function compareFrames() {
+  const options = ['--size', '320x240', '--fps', '30', '--seed-tick', '123456', '--data', shortData, '--quiet'];
+  const web = path.join(scratch, 'web'), native = path.join(scratch, 'native');
+  run(path.join(webBuild, 'mardunqist-web-capture'), [...options, '--timeline', `${web}.csv`, `${web}/`]);
+  run(path.join(nativeBuild, 'mardunqist-capture'), [...options, '--timeline', `${native}.csv`, `${native}/`]);
+  const timeline = (await readFile(`${native}.csv`, 'utf8')).trim().split('\n').slice(1)
+    .map((line) => line.split(',').map(Number));
+  const same = (await readFile(`${web}.csv`, 'utf8')) === (await readFile(`${native}.csv`, 'utf8'));
+  const stats = path.join(scratch, 'psnr.txt');
+  run('ffmpeg', ['-v', 'error', '-i', path.join(web, 'frame-%06d.png'), '-i', path.join(native, 'frame-%06d.png'),
+    '-lavfi', `[0]format=rgb24[a];[1]format=rgb24[b];[a][b]psnr=stats_file=${stats}`, '-f', 'null', '-']);
+  const psnr = (await readFile(stats, 'utf8')).trim().split('\n')
+    .map((line) => Number(/psnr_avg:(\S+)/.exec(line)[1].replace('inf', 'Infinity')));
+
+  note(`frames: short show, 320x240, 30 fps, seed tick 123456: ${timeline.length} frames, ` +
+    `timelines ${same ? 'identical' : 'DIFFERENT'}`);
+  note('  phase     frames  mean dB  min dB (frame)  identical');
+  const phases = ['opening', 'body', 'ending', 'credits', 'all'];
+  const rows = {};
+  for (const phase of phases) {
+    const frames = timeline.map((row, i) => i).filter((i) => phase === 'all' || phaseOf(timeline[i]) === phase);
+    const finite = frames.filter((i) => Number.isFinite(psnr[i]));
+    const mean = finite.reduce((sum, i) => sum + psnr[i], 0) / finite.length;
+    const worst = finite.reduce((w, i) => (psnr[i] < psnr[w] ? i : w), finite[0]);
+    rows[phase] = { frames: frames.length, mean, min: psnr[worst], worstFrame: worst, identical: frames.length - finite.length };
+    note(`  ${phase.padEnd(8)} ${String(frames.length).padStart(7)} ${mean.toFixed(2).padStart(8)} ` +
+      `${psnr[worst].toFixed(2).padStart(7)} (${worst})  ${frames.length - finite.length}`);
+    if (phase !== 'all') {
+      const middle = frames[frames.length >> 1];
+      const name = `frame-${String(middle).padStart(6, '0')}.png`;
+      run('ffmpeg', ['-v', 'error', '-y', '-i', path.join(native, name), '-i', path.join(web, name),
+        '-filter_complex', 'hstack', path.join(results, `${phase}-native-web.png`)]);
+    }
+  }
+  note('  (identical frames have an infinite PSNR and are left out of the mean and the minimum)');
+  return { same, phases: rows };
+}
+
+// Speed: the live page (requestAnimationFrame, so at most the display's 60
+// frames a second) while the body of the show plays, then each capture's
+// drawing throughput over the first 600 frames of the full show, PNGs included.
+async function livePageFps(width, height) {
+  const server = serveFolders({ '/': path.join(webBuild, 'site') });
+  const base = await listen(server);
+  const browser = await launchBrowser();
+  try {
+    const page = await browser.newPage();
+    await page.setViewport({ width: 1280, height: 1024 });
+    await page.goto(`${base}index.html`);
+    await page.waitForFunction('window.showStatus !== undefined');
+    await page.click(`input[value="${width}x${height}"]`);
+    await page.click('input[name=windowed]');
+    await page.click('button[name=play]');
+    await page.waitForFunction('window.showStatus.order >= 1', { timeout: 60000 });
+    const frames = () => page.evaluate(() => window.showStatus.frames);
+    const first = await frames();
+    const start = performance.now();
+    await new Promise((resolve) => setTimeout(resolve, 20000));
+    return (await frames() - first) / seconds(start);
+  } finally {
+    await browser.close();
+    server.close();
+  }
+}
+
+async function captureFps(program, width, height) {
+  const out = path.join(scratch, `speed-${path.basename(program)}-${width}/`);
+  const start = performance.now();
+  run(program, ['--size', `${width}x${height}`, '--fps', '60', '--frames', '600', '--data',
+    path.join(webBuild, 'site', 'data'), '--quiet', '--force', out]);
+  return 600 / seconds(start);
+}
+
+async function speed() {
+  note('');
+  note('speed (frames a second; the live page is paced by requestAnimationFrame, at most 60):');
+  note('  size       web page live  web capture  native capture');
+  const rows = {};
+  for (const [width, height] of [[640, 480], [1024, 768]]) {
+    const live = await livePageFps(width, height);
+    const web = await captureFps(path.join(webBuild, 'mardunqist-web-capture'), width, height);
+    const native = await captureFps(path.join(nativeBuild, 'mardunqist-capture'), width, height);
+    rows[`${width}x${height}`] = { live, web, native };
+    note(`  ${`${width}x${height}`.padEnd(10)} ${live.toFixed(1).padStart(13)} ${web.toFixed(1).padStart(12)} ` +
+      `${native.toFixed(1).padStart(15)}`);
+  }
+  return rows;
+}
+
+// Size: what a visitor downloads before the data files, gzip-compressed as a
+// static server would send it.
+async function siteSize() {
+  const site = path.join(webBuild, 'site');
+  const files = (await readdir(site, { withFileTypes: true })).filter((e) => e.isFile() && !e.name.endsWith('.LICENSE'));
+  let raw = 0, compressed = 0;
+  const perFile = {};
+  for (const { name } of files) {
+    const bytes = await readFile(path.join(site, name));
+    const packed = gzipSync(bytes, { level: 9 }).length;
+    raw += bytes.length;
+    compressed += packed;
+    perFile[name] = { raw: bytes.length, gzip: packed };
+  }
+  const data = await readdir(path.join(site, 'data'));
+  let dataBytes = 0;
+  for (const name of data) dataBytes += (await stat(path.join(site, 'data', name))).size;
+  note('');
+  note(`site without data: ${(compressed / 1024).toFixed(0)} KiB gzip (${(raw / 1024).toFixed(0)} KiB raw) in ` +
+    `${files.length} files; data files ${(dataBytes / 1024).toFixed(0)} KiB`);
+  for (const [name, size] of Object.entries(perFile).sort((a, b) => b[1].gzip - a[1].gzip)) {
+    note(`  ${name.padEnd(24)} ${(size.gzip / 1024).toFixed(1).padStart(8)} KiB gzip ${(size.raw / 1024).toFixed(1).padStart(8)} KiB`);
+  }
+  return { raw, compressed, perFile, dataBytes };
+}
+
+try {
+  const figures = { frames: await compareFrames(), speed: await speed(), size: await siteSize() };
+  await writeFile(path.join(results, 'web.json'), JSON.stringify(figures, null, 2));
+  await writeFile(path.join(results, 'web-summary.txt'), summary.join('\n') + '\n');
+  console.log(`\nraw figures and side-by-side frames in ${results}`);
+} finally {
+  await rm(scratch, { recursive: true, force: true });
+}

@@ -7,6 +7,7 @@
 #include <GLES3/gl3.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -64,8 +65,10 @@ struct BatchState {
     GLuint program = 0;
     GLuint vertexArray = 0;
     GLuint buffer = 0;
+    GLuint indexBuffer = 0;
     GLint texturedLocation = -1;
     std::vector<glsubset::BatchVertex> vertices;
+    std::vector<std::uint32_t> indices;
     glsubset::Primitive primitive = glsubset::Primitive::triangles;
 
     bool texturing = false;
@@ -132,12 +135,15 @@ bool init(std::string* error)
     emscripten_glBindVertexArray(batch.vertexArray);
     emscripten_glGenBuffers(1, &batch.buffer);
     emscripten_glBindBuffer(GL_ARRAY_BUFFER, batch.buffer);
+    emscripten_glGenBuffers(1, &batch.indexBuffer);
+    emscripten_glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, batch.indexBuffer);
     setAttribute(0, 4, offsetof(BatchVertex, position));
     setAttribute(1, 4, offsetof(BatchVertex, color));
     setAttribute(2, 2, offsetof(BatchVertex, texCoord));
     setAttribute(3, 4, offsetof(BatchVertex, lineFrame));
     setAttribute(4, 2, offsetof(BatchVertex, lineExtent));
     batch.vertices.reserve(1 << 16);
+    batch.indices.reserve(1 << 17);
     resetState();
     return true;
 }
@@ -150,9 +156,16 @@ void flush()
     emscripten_glBufferData(GL_ARRAY_BUFFER,
                             static_cast<GLsizeiptr>(batch.vertices.size() * sizeof(BatchVertex)),
                             batch.vertices.data(), GL_STREAM_DRAW);
-    emscripten_glDrawArrays(batch.primitive == Primitive::points ? GL_POINTS : GL_TRIANGLES, 0,
-                            static_cast<GLsizei>(batch.vertices.size()));
+    if (batch.primitive == Primitive::points) {
+        emscripten_glDrawArrays(GL_POINTS, 0, static_cast<GLsizei>(batch.vertices.size()));
+    } else {
+        emscripten_glBufferData(GL_ELEMENT_ARRAY_BUFFER,
+                                static_cast<GLsizeiptr>(batch.indices.size() * sizeof(std::uint32_t)),
+                                batch.indices.data(), GL_STREAM_DRAW);
+        emscripten_glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(batch.indices.size()), GL_UNSIGNED_INT, nullptr);
+    }
     batch.vertices.clear();
+    batch.indices.clear();
 }
 
 BatchVertex* reserve(Primitive primitive, int count)
@@ -163,6 +176,15 @@ BatchVertex* reserve(Primitive primitive, int count)
     }
     const std::size_t first = batch.vertices.size();
     batch.vertices.resize(first + static_cast<std::size_t>(count));
+    if (primitive == Primitive::triangles) {
+        // A fan around the first vertex: a triangle, a quad, a polygon.
+        const auto base = static_cast<std::uint32_t>(first);
+        for (std::uint32_t i = 1; i + 1 < static_cast<std::uint32_t>(count); ++i) {
+            batch.indices.push_back(base);
+            batch.indices.push_back(base + i);
+            batch.indices.push_back(base + i + 1);
+        }
+    }
     return &batch.vertices[first];
 }
 

@@ -39,7 +39,8 @@ struct BatchVertex {
 enum class Primitive { triangles, points };
 
 // Room for `count` vertices of one primitive class at the end of the batch;
-// a batch of the other class is drawn first.
+// a batch of the other class is drawn first. Triangles come as one convex
+// polygon (a fan around its first vertex): 3 for a triangle, 4 for a quad.
 BatchVertex* reserve(Primitive primitive, int count);
 
 // Compiles the program and makes the batch buffer; needs a current WebGL 2

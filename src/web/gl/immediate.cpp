@@ -20,9 +20,6 @@ using glsubset::Primitive;
 
 constexpr int maxPolygonVertices = 16;
 
-// A quad as two triangles.
-constexpr int quadTriangles[6] = {0, 1, 2, 0, 2, 3};
-
 // Line extents for what is not a smooth line: coverage 1 everywhere.
 constexpr float fullCoverage = 1.0e9f;
 
@@ -170,9 +167,9 @@ void emitLine(Vertex a, Vertex b)
         {&b, endX + acrossX, endY + acrossY},
         {&b, endX - acrossX, endY - acrossY},
     };
-    BatchVertex* out = glsubset::reserve(Primitive::triangles, 6);
-    for (int i = 0; i < 6; ++i) {
-        const Corner& c = corners[quadTriangles[i]];
+    BatchVertex* out = glsubset::reserve(Primitive::triangles, 4);
+    for (int i = 0; i < 4; ++i) {
+        const Corner& c = corners[i];
         // Given with w = 1: drawn where the line lies on the screen, however
         // deep its ends are.
         const float clip[4] = {c.x / width * 2 - 1, c.y / height * 2 - 1, c.end->clip[2] / c.end->clip[3], 1};
@@ -211,12 +208,9 @@ void emitPolygon(const Vertex* v, int count)
             emitPoint(v[i]);
         return;
     }
-    BatchVertex* out = glsubset::reserve(Primitive::triangles, 3 * (count - 2));
-    for (int i = 1; i + 1 < count; ++i) {
-        store(*out++, v[0].clip, v[0]);
-        store(*out++, v[i].clip, v[i]);
-        store(*out++, v[i + 1].clip, v[i + 1]);
-    }
+    BatchVertex* out = glsubset::reserve(Primitive::triangles, count);
+    for (int i = 0; i < count; ++i)
+        store(out[i], v[i].clip, v[i]);
 }
 
 void addVertex(float x, float y, float z)

@@ -21,6 +21,7 @@ window.showStatus = status;
 let music = null;
 let frameRequest = 0;
 let fullscreen = false;
+let starting = false;
 
 function chosenMode() {
   const [width, height] = chooser.elements.mode.value.split('x').map(Number);
@@ -79,13 +80,21 @@ async function play() {
     return;
   }
   Object.assign(status, { playing: true, order: 0, row: 0, frames: 0 });
-  await music.play(moduleBytes, moduleFile);
+  try {
+    await music.play(moduleBytes, moduleFile);
+  } catch (error) {
+    // Ended before the sound could start (Escape), or no sound at all: the
+    // show goes on silent, at order 0, as with a module that cannot play.
+    if (status.playing) console.error(`mardunqist: no sound: ${error.message}`);
+  }
   if (status.playing) frameRequest = requestAnimationFrame(frame);
 }
 
 chooser.addEventListener('submit', (event) => {
   event.preventDefault();
-  if (!status.playing) play();
+  if (status.playing || starting) return;
+  starting = true;
+  play().finally(() => { starting = false; });
 });
 
 chooser.elements.exit.addEventListener('click', () => {

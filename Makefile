@@ -18,11 +18,8 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-# The default data folder is regenerated only when missing or stale.
-$(SHOW_DIR)/.assets-version: build
-	@$(BUILD)/mardunqist-assets --if-stale $(SHOW_DIR)
-
-run: build $(SHOW_DIR)/.assets-version
+# The build generates the default data folder.
+run: build
 	cd $(SHOW_DIR) && ../mardunqist
 
 test: build

@@ -5,7 +5,10 @@ SHOW_DIR = $(BUILD)/show
 
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run test bench fuzz check-sanitize clean
+# Where `make install` puts the show; DESTDIR stages it elsewhere.
+PREFIX ?= /usr/local
+
+.PHONY: all deps configure build run test install uninstall package bench fuzz check-sanitize clean
 
 all: build
 
@@ -24,6 +27,19 @@ run: build
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+install: build
+	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# Takes away what `make install` with the same PREFIX and DESTDIR put in place,
+# as it wrote it down in $(BUILD)/install-records.
+uninstall:
+	@DESTDIR="$(DESTDIR)" cmake -DMARDUNQIST_RECORD_STEP=uninstall -DMARDUNQIST_PREFIX="$(PREFIX)" \
+		-DMARDUNQIST_RECORDS="$(abspath $(BUILD))/install-records" -P packaging/install_record.cmake
+
+# The Debian package, in $(BUILD).
+package: build
+	@cd $(BUILD) && cpack
 
 # Frame cost, whole-show speed, start-up, memory and capture throughput, in a
 # Release build of its own (bench/run says what each figure means).

@@ -6,7 +6,11 @@ SHOW_DIR = $(BUILD)/show
 
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps web-deps configure build run web serve-web test bench bench-web fuzz check-sanitize clean
+# Where `make install` puts the show; DESTDIR stages it elsewhere.
+PREFIX ?= /usr/local
+
+.PHONY: all deps web-deps configure build run web serve-web test install uninstall package \
+	bench bench-web fuzz check-sanitize clean
 
 all: build
 
@@ -22,15 +26,12 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-# The default data folder is regenerated only when missing or stale.
-$(SHOW_DIR)/.assets-version: build
-	@$(BUILD)/mardunqist-assets --if-stale $(SHOW_DIR)
-
-run: build $(SHOW_DIR)/.assets-version
+# The build generates the default data folder.
+run: build
 	cd $(SHOW_DIR) && ../mardunqist
 
 # The browser build: a static site in $(WEB_BUILD)/site, the web capture beside it.
-web: build $(SHOW_DIR)/.assets-version web-deps
+web: build web-deps
 	@cmake -E env NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B $(WEB_BUILD) \
 		-DCMAKE_BUILD_TYPE=Release -DMARDUNQIST_DATA_DIR=$(CURDIR)/$(SHOW_DIR) >/dev/null
 	@cmake --build $(WEB_BUILD) -j $(JOBS)
@@ -40,6 +41,19 @@ serve-web: web
 
 test: build web
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+install: build
+	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# Takes away what `make install` with the same PREFIX and DESTDIR put in place,
+# as it wrote it down in $(BUILD)/install-records.
+uninstall:
+	@DESTDIR="$(DESTDIR)" cmake -DMARDUNQIST_RECORD_STEP=uninstall -DMARDUNQIST_PREFIX="$(PREFIX)" \
+		-DMARDUNQIST_RECORDS="$(abspath $(BUILD))/install-records" -P packaging/install_record.cmake
+
+# The Debian package, in $(BUILD).
+package: build
+	@cd $(BUILD) && cpack
 
 # Frame cost, whole-show speed, start-up, memory and capture throughput, in a
 # Release build of its own (bench/run says what each figure means).

@@ -3,6 +3,7 @@
 // thread (see music_player.h).
 #include "seams/clock.h"
 #include "seams/music.h"
+#include "shell/data_folder.h"
 #include "shell/gl_window.h"
 #include "shell/mode_choice.h"
 #include "shell/mode_chooser.h"
@@ -23,23 +24,28 @@ constexpr const char* moduleFile = "Vostr_1.it";
 void printHelp()
 {
     std::printf(
-        "usage: mardunqist [--play [--windowed]] [--first-frame]\n"
+        "usage: mardunqist [--data DIR] [--play [--windowed]] [--first-frame]\n"
         "\n"
         "Plays the show: pick a display mode in the chooser, then watch.\n"
-        "Reads %s, 0.jpg, 1.jpg, 2.jpg, c.jpg and k.jpg from the working directory.\n"
+        "Reads %s, 0.jpg, 1.jpg, 2.jpg, c.jpg and k.jpg from the working directory\n"
+        "when it holds %s, else from the installed ones in %s.\n"
         "Escape or closing the window ends the show.\n"
+        "\n"
+        "  --data DIR     read the six files from DIR instead\n"
+        "  --help         this text\n"
         "\n"
         "For scripts and measurements:\n"
         "  --play         skip the chooser and play at 640x480, full screen\n"
         "  --windowed     with --play: in a window instead\n"
         "  --first-frame  end after the first frame, printing the start-up time\n",
-        moduleFile);
+        moduleFile, moduleFile, installedDataFolder().c_str());
 }
 
 struct Arguments {
     bool play = false;
     bool windowed = false;
     bool firstFrame = false;
+    std::string dataDir;  // "" until --data names one
 };
 
 // False after printing why, or after --help (with *exitStatus set).
@@ -57,6 +63,14 @@ bool parseArguments(int argc, char** argv, Arguments* args, int* exitStatus)
             args->windowed = true;
         } else if (std::strcmp(argv[i], "--first-frame") == 0) {
             args->firstFrame = true;
+        } else if (std::strcmp(argv[i], "--data") == 0) {
+            std::string error = "needs a folder (see --help)";
+            if (i + 1 == argc || !checkDataFolder(argv[++i], &error)) {
+                std::fprintf(stderr, "mardunqist: --data %s\n", error.c_str());
+                *exitStatus = 2;
+                return false;
+            }
+            args->dataDir = argv[i];
         } else {
             std::fprintf(stderr, "mardunqist: unknown argument '%s' (see --help)\n", argv[i]);
             *exitStatus = 2;
@@ -74,6 +88,7 @@ int main(int argc, char** argv)
     int exitStatus = 0;
     if (!parseArguments(argc, argv, &args, &exitStatus))
         return exitStatus;
+    const std::string data = args.dataDir.empty() ? findDataFolder(installedDataFolder()) : args.dataDir;
 
     if (args.play) {
         if (args.windowed)
@@ -92,12 +107,12 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    initGraphics(showclock::bootTicks());
+    initGraphics(showclock::bootTicks(), data);
 
     MusicPlayer music;
     showmusic::use(&music);
     music.init(musicSampleRate);
-    music.load(moduleFile);
+    music.load(dataFile(data, moduleFile));
     music.play();
 
     while (true) {

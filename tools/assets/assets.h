@@ -64,6 +64,10 @@ enum class GenerateResult { written, alreadyCurrent, failed };
 // but no stamp of this generator (someone's own files) is left alone: failed.
 GenerateResult generateAssets(const std::string& dir, const GenerateOptions& options, std::string* error);
 
+// The menu icon, an SVG document, and the same written to `path`.
+std::string iconSvg();
+bool writeIcon(const std::string& path, std::string* error);
+
 } // namespace assets
 
 #endif

@@ -153,4 +153,10 @@ bool writeAssets(const std::string& dir, const std::vector<AssetFile>& files, Mo
     return writeBytes(stampPath, std::vector<std::uint8_t>(stamp.begin(), stamp.end()), error);
 }
 
+bool writeIcon(const std::string& path, std::string* error)
+{
+    const std::string svg = iconSvg();
+    return writeBytes(path, std::vector<std::uint8_t>(svg.begin(), svg.end()), error);
+}
+
 } // namespace assets

@@ -14,6 +14,7 @@ constexpr const char* usage =
     "usage: mardunqist-assets [--short] [--force] [--if-stale] DIR\n"
     "       mardunqist-assets --render-wav MODULE.it OUT.wav\n"
     "       mardunqist-assets --levels MODULE.it\n"
+    "       mardunqist-assets --icon FILE.svg\n"
     "\n"
     "Writes the show's default files into DIR (created if needed): the module\n"
     "Vostr_1.it and the pictures 0.jpg, 1.jpg, 2.jpg, c.jpg and k.jpg, the same\n"
@@ -24,6 +25,7 @@ constexpr const char* usage =
     "  --force       overwrite files in DIR that this generator did not make\n"
     "  --render-wav  render MODULE.it as libopenmpt plays it (44.1 kHz, float WAV)\n"
     "  --levels      print each order's start, length, peak and RMS level\n"
+    "  --icon        write the menu icon, an SVG picture, to FILE.svg\n"
     "  --help        show this text\n";
 
 int fail(const std::string& message)
@@ -89,6 +91,12 @@ int main(int argc, char** argv)
             if (i != 0 || args.size() != 2)
                 return fail("--levels takes MODULE.it (see --help)");
             return printLevels(std::string(args[1]));
+        }
+        if (a == "--icon") {
+            if (i != 0 || args.size() != 2)
+                return fail("--icon takes FILE.svg (see --help)");
+            std::string error;
+            return assets::writeIcon(std::string(args[1]), &error) ? 0 : fail(error);
         }
         if (a == "--short")
             options.kind = assets::ModuleKind::brief;

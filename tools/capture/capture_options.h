@@ -19,7 +19,7 @@ struct CaptureOptions {
     std::optional<std::uint64_t> frames;  // stop after this many
     std::optional<double> seconds;        // or after this much show time
     std::uint32_t seedTick = 4200000;     // the tick count the seed is made from
-    std::string dataDir = ".";
+    std::string dataDir;                  // "" until --data names one
     std::string timelineCsv;
     int crf = 18;
     bool force = false;

@@ -10,6 +10,7 @@
 #include "headless/headless_gl.h"
 #include "seams/clock.h"
 #include "seams/music.h"
+#include "shell/data_folder.h"
 #include "shell/module_file.h"
 #include "shell/offline_music.h"
 #include "timeline/frame_composer.h"
@@ -49,8 +50,10 @@ int main(int argc, char** argv)
         return 0;
     }
 
+    if (options.dataDir.empty())
+        options.dataDir = findDataFolder(installedDataFolder());
     OfflineMusic music;
-    const std::string modulePath = options.dataDir + "/Vostr_1.it";
+    const std::string modulePath = dataFile(options.dataDir, "Vostr_1.it");
     if (!music.load(modulePath, &error)) {
         // Without music the show would never end by itself.
         if (!options.frames && !options.seconds)

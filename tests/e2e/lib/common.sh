@@ -135,18 +135,23 @@ e2e_window_event_line() {
     _e2e_windows_since_mark | awk -v want="$1 $(_e2e_hex "$2")" '!found && $1 " " $2 == want { print NR; found = 1 }'
 }
 
-# e2e_start_program [ENV-ARGS...]: run the show in a fresh folder (empty, or
+# e2e_start_program [ENV-ARGS...] [-- PROGRAM-ARGS...]: run the show
+# ($E2E_PROGRAM, by default the one just built) in a fresh folder (empty, or
 # holding copies of $E2E_DATA's files) with the dummy audio driver; arguments
-# go to env(1) (VAR=VALUE, -u VAR).
+# before "--" go to env(1) (VAR=VALUE, -u VAR), the rest to the show.
 # Sets E2E_PID and E2E_RUN (the folder, holding stdout and stderr).
 e2e_start_program() {
+    local env_args=()
+    while [ $# -gt 0 ] && [ "$1" != -- ]; do env_args+=("$1"); shift; done
+    [ $# -gt 0 ] && shift
     E2E_RUNS=$((E2E_RUNS + 1))
     E2E_RUN="$E2E_TMP/run$E2E_RUNS"
     mkdir -p "$E2E_RUN"
     # The show's data files, when the test set E2E_DATA to a folder of them.
     if [ -n "${E2E_DATA:-}" ]; then cp "$E2E_DATA"/* "$E2E_RUN"/; fi
     (cd "$E2E_RUN" && export SDL_AUDIODRIVER=dummy &&
-        exec env "$@" "$E2E_BUILD/mardunqist" >"$E2E_RUN/stdout" 2>"$E2E_RUN/stderr") &
+        exec env "${env_args[@]}" "${E2E_PROGRAM:-$E2E_BUILD/mardunqist}" "$@" \
+            >"$E2E_RUN/stdout" 2>"$E2E_RUN/stderr") &
     E2E_PID=$!
     E2E_PIDS+=("$E2E_PID")
 }

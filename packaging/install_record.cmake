@@ -1,0 +1,108 @@
+# What an install put in place, written down so that `make uninstall` takes
+# away exactly that: every file, and every folder the install had to create.
+# One record per destination (DESTDIR + prefix), kept in the build tree.
+#
+# Steps (MARDUNQIST_RECORD_STEP):
+#   begin, end  run by the install itself, before and after its files;
+#   uninstall   cmake -DMARDUNQIST_RECORD_STEP=uninstall -DMARDUNQIST_PREFIX=...
+#               -DMARDUNQIST_RECORDS=... -P install_record.cmake (DESTDIR from
+#               the environment, as for the install).
+
+function(destination_root prefix out)
+  set(root "$ENV{DESTDIR}${prefix}")
+  cmake_path(NORMAL_PATH root)
+  string(REGEX REPLACE "(.)/$" "\\1" root "${root}")
+  set(${out} "${root}" PARENT_SCOPE)
+endfunction()
+
+function(record_file root out)
+  string(MAKE_C_IDENTIFIER "${root}" name)
+  set(${out} "${MARDUNQIST_RECORDS}/${name}.txt" PARENT_SCOPE)
+endfunction()
+
+if(MARDUNQIST_RECORD_STEP STREQUAL "uninstall")
+  destination_root("${MARDUNQIST_PREFIX}" root)
+  record_file("${root}" record)
+  if(NOT EXISTS "${record}")
+    message(STATUS "Nothing to uninstall: no install into ${root} from this build tree is on record")
+    return()
+  endif()
+  file(STRINGS "${record}" lines)
+  set(failed FALSE)
+  foreach(line IN LISTS lines)
+    if(line MATCHES "^file (.*)")
+      set(file "${CMAKE_MATCH_1}")
+      if(EXISTS "${file}" OR IS_SYMLINK "${file}")
+        message(STATUS "Removing: ${file}")
+        file(REMOVE "${file}")
+        if(EXISTS "${file}")
+          message(WARNING "Cannot remove ${file}")
+          set(failed TRUE)
+        endif()
+      endif()
+    elseif(line MATCHES "^dir (.*)")
+      set(dir "${CMAKE_MATCH_1}")
+      file(GLOB left LIST_DIRECTORIES true "${dir}/*" "${dir}/.*")
+      if(left)
+        message(STATUS "Keeping: ${dir} (not empty)")
+      elseif(IS_DIRECTORY "${dir}")
+        message(STATUS "Removing: ${dir}")
+        file(REMOVE_RECURSE "${dir}")
+      endif()
+    endif()
+  endforeach()
+  if(failed)
+    message(FATAL_ERROR "Some files could not be removed; the record stays in ${record}")
+  endif()
+  file(REMOVE "${record}")
+  return()
+endif()
+
+# CPack's staging installs (for the package) are not installs on this machine.
+if("$ENV{DESTDIR}" MATCHES "/_CPack_Packages/")
+  return()
+endif()
+destination_root("${CMAKE_INSTALL_PREFIX}" root)
+
+if(MARDUNQIST_RECORD_STEP STREQUAL "begin")
+  # The folders that do not exist yet, from each destination up to the first
+  # one that does.
+  set(MARDUNQIST_CREATED_DIRS)
+  foreach(dir IN LISTS MARDUNQIST_INSTALL_DIRS)
+    if(IS_ABSOLUTE "${dir}")
+      set(path "$ENV{DESTDIR}${dir}")
+    else()
+      set(path "${root}/${dir}")
+    endif()
+    cmake_path(NORMAL_PATH path)
+    while(NOT EXISTS "${path}" AND NOT path STREQUAL "/")
+      list(APPEND MARDUNQIST_CREATED_DIRS "${path}")
+      cmake_path(GET path PARENT_PATH path)
+    endwhile()
+  endforeach()
+  return()
+endif()
+
+# The end: the files, then the created folders, deepest first. Folders that an
+# earlier install into the same place created are still ours.
+record_file("${root}" record)
+set(lines)
+foreach(file IN LISTS CMAKE_INSTALL_MANIFEST_FILES)
+  list(APPEND lines "file $ENV{DESTDIR}${file}")
+endforeach()
+set(dirs ${MARDUNQIST_CREATED_DIRS})
+if(EXISTS "${record}")
+  file(STRINGS "${record}" old)
+  foreach(line IN LISTS old)
+    if(line MATCHES "^dir (.*)")
+      list(APPEND dirs "${CMAKE_MATCH_1}")
+    endif()
+  endforeach()
+endif()
+list(REMOVE_DUPLICATES dirs)
+list(SORT dirs ORDER DESCENDING)
+foreach(dir IN LISTS dirs)
+  list(APPEND lines "dir ${dir}")
+endforeach()
+list(JOIN lines "\n" text)
+file(WRITE "${record}" "${text}\n")

@@ -1,0 +1,23 @@
+// Where the show and the capture tool read their six files from. The path ""
+// stands for the working directory, so file names stay as the user knows them.
+#ifndef MARDUNQIST_SHELL_DATA_FOLDER_H
+#define MARDUNQIST_SHELL_DATA_FOLDER_H
+
+#include <string>
+
+// The working directory when it holds the module (a user's own show), else
+// `installed` when that holds it, else the working directory again, so that
+// the missing module is reported under its usual name.
+std::string findDataFolder(const std::string& installed);
+
+// The installed data folder: share/mardunqist beside the bin/ folder that
+// holds the running program, wherever the whole tree was installed or unpacked.
+std::string installedDataFolder();
+
+// False, with "DIR: reason", unless `dir` is a folder that can be read.
+bool checkDataFolder(const std::string& dir, std::string* error);
+
+// `name` inside `folder` ("" for the working directory).
+std::string dataFile(const std::string& folder, const std::string& name);
+
+#endif

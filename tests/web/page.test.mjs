@@ -32,16 +32,21 @@ const status = (page) => page.evaluate(() => ({
   fullscreen: document.fullscreenElement !== null,
 }));
 
-// How many pixels of the show's canvas are not black, read right after a frame.
-const litPixels = (page) => page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => {
-  const shown = document.getElementById('show');
-  const copy = new OffscreenCanvas(shown.width, shown.height).getContext('2d');
-  copy.drawImage(shown, 0, 0);
-  const { data } = copy.getImageData(0, 0, shown.width, shown.height);
-  let lit = 0;
-  for (let i = 0; i < data.length; i += 4) if (data[i] + data[i + 1] + data[i + 2] > 0) ++lit;
-  resolve(lit);
-})));
+// How many pixels of the show's canvas are not black, as the page shows it
+// (a screenshot, decoded by the browser).
+async function litPixels(page) {
+  const canvas = await page.$('#show');
+  const png = await canvas.screenshot({ encoding: 'base64' });
+  return page.evaluate(async (data) => {
+    const bitmap = await createImageBitmap(await (await fetch(`data:image/png;base64,${data}`)).blob());
+    const copy = new OffscreenCanvas(bitmap.width, bitmap.height).getContext('2d');
+    copy.drawImage(bitmap, 0, 0);
+    const pixels = copy.getImageData(0, 0, bitmap.width, bitmap.height).data;
+    let lit = 0;
+    for (let i = 0; i < pixels.length; i += 4) if (pixels[i] + pixels[i + 1] + pixels[i + 2] > 0) ++lit;
+    return lit;
+  }, png);
+}
 
 test('the start page offers the chooser\'s choices with its defaults', async (t) => {
   const page = await startPage(t, await shortShow(t));

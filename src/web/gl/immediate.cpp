@@ -23,7 +23,8 @@ constexpr int maxPolygonVertices = 16;
 // Line extents for what is not a smooth line: coverage 1 everywhere.
 constexpr float fullCoverage = 1.0e9f;
 
-// How far outside the screen, in screen widths, lines are cut.
+// Where lines are cut beside the screen: at four times the distance from the
+// screen's centre to its edge (x and y in clip space up to 4w).
 constexpr float guardBand = 4.0f;
 
 struct Vertex {

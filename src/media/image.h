@@ -1,11 +1,12 @@
 // Pictures: a JPEG file decoded into RGB rows, then turned into a GL texture.
 //
-// Three guards keep a bad picture from hurting the show: a file libjpeg
-// cannot decode at all fails the load (it does not end the process, which
-// would strand the desktop in the show's display mode); a header declaring a
-// size beyond the GL's maximum texture size is refused before any pixel
-// buffer is allocated; and an upload with no pixels makes a texture of one
-// black texel, which adds nothing where it is drawn.
+// Four guards keep a bad picture from hurting the show: only a regular file
+// is opened (a FIFO or device would hang the show before its first frame); a
+// file libjpeg cannot decode at all fails the load (it does not end the
+// process, which would strand the desktop in the show's display mode); a
+// header declaring a size beyond the GL's maximum texture size is refused
+// before any pixel buffer is allocated; and an upload with no pixels makes a
+// texture of one black texel, which adds nothing where it is drawn.
 #ifndef MARDUNQIST_MEDIA_IMAGE_H
 #define MARDUNQIST_MEDIA_IMAGE_H
 
@@ -27,7 +28,8 @@ public:
     ~Image() { release(); }
 
     // Decodes a three-component JPEG. False on any failure, with one line on
-    // stderr naming the file and the reason, and the Image then holds no pixels.
+    // stderr (after the program's name) naming the file and the reason, and
+    // the Image then holds no pixels.
     bool load(const char* fileName);
 
     // Makes a texture from the pixels (one black texel when there are none),

@@ -1,6 +1,8 @@
 // Decoding a picture file with libjpeg.
 #include "media/image.h"
 
+#include "os/regular_file.h"
+
 #include <jpeglib.h>
 
 #include <csetjmp>
@@ -8,7 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -30,7 +32,7 @@ void reportOnce(j_common_ptr cinfo)
     errors->reported = true;
     char message[JMSG_LENGTH_MAX];
     (*cinfo->err->format_message)(cinfo, message);
-    std::fprintf(stderr, "mardunqist: %s: %s\n", errors->fileName, message);
+    std::fprintf(stderr, "%s: %s: %s\n", program_invocation_short_name, errors->fileName, message);
 }
 
 [[noreturn]] void onFatalError(j_common_ptr cinfo)
@@ -49,26 +51,25 @@ void onMessage(j_common_ptr cinfo, int level)
     }
 }
 
+// Prefixed with the program's own name: the show and the capture tool both load pictures.
 void reportFailure(const char* fileName, const char* why)
 {
-    std::fprintf(stderr, "mardunqist: %s: %s\n", fileName, why);
+    std::fprintf(stderr, "%s: %s: %s\n", program_invocation_short_name, fileName, why);
 }
 
 } // namespace
 
 bool Image::load(const char* fileName)
 {
-    std::FILE* file = std::fopen(fileName, "rb");
+    std::string why;
+    const int fd = openRegularFile(fileName, &why);
+    std::FILE* file = fd >= 0 ? fdopen(fd, "rb") : nullptr;
     if (!file) {
-        reportFailure(fileName, std::strerror(errno));
-        return false;
-    }
-    // A directory opens like a file here and then reads as nothing at all;
-    // say what it really is.
-    struct stat info{};
-    if (fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {
-        reportFailure(fileName, std::strerror(EISDIR));
-        std::fclose(file);
+        if (fd >= 0) {
+            why = std::strerror(errno);
+            close(fd);
+        }
+        reportFailure(fileName, why.c_str());
         return false;
     }
 

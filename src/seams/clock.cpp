@@ -11,6 +11,7 @@ using Steady = std::chrono::steady_clock;
 // Show clock state: the moment the live clock counts from, and the manual time.
 struct ClockState {
     Steady::time_point liveStart = Steady::now();
+    double liveShiftMs = 0.0;  // added by useLiveFrom
     bool manual = false;
     double manualMs = 0.0;
 };
@@ -32,7 +33,7 @@ double nowMs()
     if (clock.manual)
         return clock.manualMs;
     const std::chrono::duration<double, std::milli> since = Steady::now() - clock.liveStart;
-    return since.count() + liveOffsetMs;
+    return since.count() + liveOffsetMs + clock.liveShiftMs;
 }
 
 float tick()
@@ -43,6 +44,13 @@ float tick()
 void useLive()
 {
     state().manual = false;
+    state().liveShiftMs = 0.0;
+}
+
+void useLiveFrom(double ms)
+{
+    useLive();
+    state().liveShiftMs = ms - nowMs();
 }
 
 void restartLive()
@@ -50,6 +58,7 @@ void restartLive()
     ClockState& clock = state();
     clock.manual = false;
     clock.liveStart = Steady::now();
+    clock.liveShiftMs = 0.0;
 }
 
 void setManual(double ms)

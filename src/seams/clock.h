@@ -28,6 +28,10 @@ void useLive();
 // plays the show again starts it as a new run.
 void restartLive();
 
+// Live, but reading `ms` now and counting on from there: for tests of a
+// clock that has run for a long time.
+void useLiveFrom(double ms);
+
 // Manual: tick() returns ms until the next setManual.
 void setManual(double ms);
 

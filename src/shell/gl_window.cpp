@@ -1,6 +1,10 @@
 #include "shell/gl_window.h"
 
+#include "os/end_signals.h"
+
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <thread>
 
 GLWindow glWindow;
@@ -29,9 +33,26 @@ void postQuit()
 
 bool GLWindow::open(const char* title, const WindowParams& params, std::string* error)
 {
+    // With no display SDL falls back to a driver that shows nothing; a show
+    // nobody can see is no show, unless the user asked for a driver.
+    const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    const bool driverAsked = asked && *asked;
+    const char* noDisplay = "cannot open a display for the show (SDL_VIDEODRIVER=offscreen plays it unseen)";
+    if (!driverAsked && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
+        if (error)
+            *error = noDisplay;
+        return false;
+    }
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         if (error)
             *error = std::string("cannot open a display: ") + SDL_GetError();
+        return false;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driverAsked && driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
+        if (error)
+            *error = noDisplay;
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return false;
     }
     fullscreen = params.fullscreen;
@@ -99,6 +120,8 @@ bool GLWindow::open(const char* title, const WindowParams& params, std::string* 
 
 bool GLWindow::pump()
 {
+    if (takeEndSignal() != 0)
+        postQuit();
     SDL_Event event;
     if (!SDL_PollEvent(&event))
         return true;

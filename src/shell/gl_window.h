@@ -4,8 +4,10 @@
 //
 // The quit rule: Escape (key down) and a close request post a quit event; the
 // pump takes one event per call and reports quit when it takes that event.
-// SDL turns Ctrl-C and SIGTERM into the same quit event, so the shutdown path
-// (and with it the desktop's display mode and cursor) runs for them too.
+// The signals that end a program (SIGINT, SIGTERM, SIGHUP, SIGQUIT, caught
+// by catchEndSignals) post the same quit event at the next pump, so the
+// shutdown path (and with it the desktop's display mode and cursor) runs for
+// them too.
 #ifndef MARDUNQIST_SHELL_GL_WINDOW_H
 #define MARDUNQIST_SHELL_GL_WINDOW_H
 
@@ -35,10 +37,12 @@ struct GLWindow {
     int refreshHz = 60;
     std::uint64_t nextPresentNs = 0;
 
-    // False with a one-line reason when no window or GL context can be had.
+    // False with a one-line reason when no window or GL context can be had,
+    // or when SDL would only fall back to a driver that shows nothing.
     bool open(const char* title, const WindowParams& params, std::string* error);
 
     // Handles at most one waiting event; false only when it takes the quit.
+    // A caught end signal first posts a quit.
     bool pump();
 
     // Shows the frame just drawn.

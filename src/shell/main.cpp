@@ -1,6 +1,7 @@
 // mardunqist: the show's entry point. Start-up in its order, the main loop,
 // and shutdown. One thread does all of it; the music renders on SDL's audio
 // thread (see music_player.h).
+#include "os/end_signals.h"
 #include "seams/clock.h"
 #include "seams/music.h"
 #include "shell/data_folder.h"
@@ -100,6 +101,9 @@ int main(int argc, char** argv)
     if (!playChosen)
         return 0;
 
+    // From here on every signal that ends a program ends the show through its
+    // shutdown path. (SDL leaves handlers it finds installed alone.)
+    catchEndSignals();
     const WindowParams params{screenWidth, screenHeight, 32, 16, !windowed};
     std::string error;
     if (!glWindow.open(title, params, &error)) {

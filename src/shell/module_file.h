@@ -11,7 +11,12 @@
 
 constexpr int musicSampleRate = 44100;
 
-// The module, or nullptr with a reason of the form "FILE: why".
+// Real modules run to tens of megabytes at the very most; a larger file is
+// refused before it is read, so a huge file cannot exhaust the memory.
+constexpr std::uint64_t maxModuleBytes = std::uint64_t{256} << 20;
+
+// The module, or nullptr with a reason of the form "FILE: why". Only a
+// regular file of at most maxModuleBytes is read.
 std::unique_ptr<openmpt::module> loadModule(const std::string& path, std::string* error);
 
 // The position to publish after a rendered block. Past the song's last row

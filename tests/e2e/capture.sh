@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The capture tool on the short module at small sizes: frame count, sound
-# length, determinism, the timeline, a fractional frame rate, the video path,
-# and the ways a capture must refuse or give up cleanly.
+# length, determinism, the timeline, a fractional frame rate, the video path;
+# the ways a capture must refuse, or give up leaving its output whole or
+# untouched; names and files that are not what they seem.
 # Usage: capture.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
@@ -55,25 +56,142 @@ awk -v v="$video" -v a="$audio" 'BEGIN { d = v - a; exit !(d < 0.034 && d > -0.0
     e2e_fail "video lasts $video s, sound $audio s"
 ls ./*.partial-* >/dev/null 2>&1 && e2e_fail "temporary files left beside the video"
 
-# 5. Refusals: an existing output, no music and no length, bad options.
-if "$capture" --quiet --data "$data" show.mp4 2>err.txt; then e2e_fail "overwrote show.mp4 without --force"; fi
-grep -q "show.mp4: already exists; use --force" err.txt || e2e_fail "refusal says: $(cat err.txt)"
-mkdir empty
-if "$capture" --quiet --data empty e/ 2>err.txt; then e2e_fail "captured with no music and no length"; fi
-[ "$(wc -l <err.txt)" -eq 1 ] && grep -q "Vostr_1.it: No such file or directory" err.txt ||
-    e2e_fail "no-music message: $(cat err.txt)"
-[ ! -e e ] || e2e_fail "a refused capture left its output folder"
-if "$capture" --fps 0 x/ 2>err.txt; then e2e_fail "accepted --fps 0"; fi
+# 5. Refusals before any work: one line naming what is wrong, status 1, and
+#    nothing made (no output, no temporaries, no folder).
+refused() {  # PATTERN ARGS...: the capture with ARGS refuses with one line matching PATTERN
+    local pattern=$1 before status=0
+    shift
+    before=$(ls -A | grep -vx err.txt)
+    timeout 20 "$capture" --quiet --data "$data" --size 64x48 "$@" 2>err.txt || status=$?
+    [ "$status" -eq 1 ] || e2e_fail "$*: status $status, not 1 ($(cat err.txt))"
+    [ "$(wc -l <err.txt)" -eq 1 ] && grep -q -- "$pattern" err.txt || e2e_fail "$*: said: $(cat err.txt)"
+    [ "$(ls -A | grep -vx err.txt)" = "$before" ] || e2e_fail "$*: left files behind"
+}
+refused "show.mp4: already exists; use --force" show.mp4
+refused "a/: already holds a capture; use --force" --frames 3 a/
+refused "a.csv: already exists; use --force" --frames 3 --timeline a.csv new/
+refused "nodir: No such file or directory" --frames 3 --timeline nodir/t.csv new/
+refused "data/: holds 0.jpg, which is not a capture's" --frames 3 data/
+mkdir -p "$E2E_TMP/empty"
+refused "Vostr_1.it: No such file or directory" --data "$E2E_TMP/empty" e/
+refused "is not a frame rate" --fps 0 x/
+refused "is not a frame rate" --fps 1/1000000 x/
+# A folder capture whose sound would pass what a WAV holds, before a byte of it.
+refused "more than audio.wav can hold" --fps 30 --frames 1100000 long/
+# Names the system cannot use: a link that loops, a name too long, a folder
+# that cannot be searched (as an ordinary user: root searches anything).
+ln -s loop.mp4 loop.mp4
+refused "loop.mp4: already exists; use --force" loop.mp4
+refused "File name too long" "$(printf 'n%.0s' $(seq 300)).mp4"
+mkdir -p locked/in
+chmod 0 locked
+as_user=()
+if [ "$(id -u)" -eq 0 ]; then
+    chmod 755 "$E2E_TMP"
+    as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+fi
+status=0
+"${as_user[@]}" "$capture" --quiet locked/in/x.mp4 2>err.txt || status=$?
+[ "$status" -eq 1 ] && grep -q "locked/in/x.mp4: Permission denied" err.txt ||
+    e2e_fail "a folder without search permission: status $status, said: $(cat err.txt)"
+chmod 755 locked
 
-# 6. Interrupted: nothing under the requested name, no temporary files.
-"$capture" --quiet --data "$data" --size 320x240 --fps 60 cut.mp4 &
+# 6. Whole or untouched. Over an earlier capture, with --force: every signal
+#    that ends a program, an ffmpeg that stops taking frames, a signal while
+#    ffmpeg adds the sound, and a full disk leave nothing new under the names,
+#    no temporary files, the earlier capture and timeline as they were, and a
+#    status that says what happened.
+"$capture" --quiet --data "$data" --size 64x48 --fps 15 --frames 30 --timeline old.csv old/ ||
+    e2e_fail "capture old/ failed"
+"$capture" --quiet --data "$data" --size 64x48 --fps 15 --frames 30 old.mp4 || e2e_fail "capture old.mp4 failed"
+earlier() { md5sum old/* old.csv old.mp4; }
+before=$(earlier)
+untouched() {  # WHAT
+    [ "$(earlier)" = "$before" ] || e2e_fail "$1: the earlier capture changed"
+    if compgen -G "*partial*" >/dev/null || compgen -G "old/*partial*" >/dev/null; then
+        e2e_fail "$1: temporary files left: $(ls -d ./*partial* old/*partial* 2>/dev/null)"
+    fi
+}
+ended_by() {  # SIGNAL STATUS WHAT
+    [ "$2" -eq $((128 + $(kill -l "$1"))) ] || e2e_fail "$3: status $2 after SIG$1"
+    [ "$(wc -l <err.txt)" -eq 1 ] && grep -q "interrupted (SIG$1); nothing written under" err.txt ||
+        e2e_fail "$3: said: $(cat err.txt)"
+}
+# A stand-in for ffmpeg: "stall" takes no frames at all; "mux" takes every
+# frame, then hangs while adding the sound.
+fake=$E2E_TMP/fake
+mkdir -p "$fake"
+printf '%s\n' '#!/bin/sh' 'echo $$ >>"$FAKE_PIDS"' 'case "$FAKE_FFMPEG $*" in' \
+    '    stall*) exec sleep 600 ;;' '    *pipe:0*) exec cat >/dev/null ;;' \
+    '    *) touch "$FAKE_PIDS.muxing"; exec sleep 600 ;;' 'esac' >"$fake/ffmpeg"
+chmod +x "$fake/ffmpeg"
+export FAKE_PIDS=$E2E_TMP/fake.pids
+no_fake_left() {  # WHAT
+    local p
+    while read -r p; do ! kill -0 "$p" 2>/dev/null || e2e_fail "$1: ffmpeg $p still runs"; done <"$FAKE_PIDS"
+    rm -f "$FAKE_PIDS" "$FAKE_PIDS.muxing"
+}
+for signal in INT TERM HUP QUIT; do
+    "$capture" --quiet --data "$data" --size 320x240 --fps 60 --seed-tick 2 --force --timeline old.csv old/ \
+        2>err.txt &
+    pid=$!
+    e2e_until 30 compgen -G "old.partial-*/frame-000005.png" >/dev/null ||
+        e2e_fail "the folder capture does not start"
+    kill -s "$signal" "$pid"
+    status=0
+    wait "$pid" || status=$?
+    ended_by "$signal" "$status" "folder capture"
+    untouched "SIG$signal during a folder capture"
+
+    FAKE_FFMPEG=stall PATH="$fake:$PATH" "$capture" --quiet --data "$data" --size 64x48 --force old.mp4 2>err.txt &
+    pid=$!
+    e2e_until 10 test -s "$FAKE_PIDS" || e2e_fail "the capture does not start ffmpeg"
+    sleep 0.5  # the pipe to ffmpeg fills up
+    kill -s "$signal" "$pid"
+    status=0
+    wait "$pid" || status=$?
+    ended_by "$signal" "$status" "stalled ffmpeg"
+    untouched "SIG$signal while ffmpeg takes no frames"
+    no_fake_left "SIG$signal"
+done
+FAKE_FFMPEG=mux PATH="$fake:$PATH" "$capture" --quiet --data "$data" --size 64x48 --force old.mp4 2>err.txt &
 pid=$!
-sleep 1.5
-kill -INT "$pid"
+e2e_until 30 test -e "$FAKE_PIDS.muxing" || e2e_fail "the capture does not get to adding the sound"
+kill -TERM "$pid"
 status=0
 wait "$pid" || status=$?
-[ "$status" -eq 130 ] || e2e_fail "interrupted capture ended with $status"
-[ ! -e cut.mp4 ] || e2e_fail "an interrupted capture left cut.mp4"
-ls ./*.partial-* >/dev/null 2>&1 && e2e_fail "an interrupted capture left temporary files"
+ended_by TERM "$status" "signal while adding the sound"
+untouched "SIGTERM while ffmpeg adds the sound"
+no_fake_left "SIGTERM while adding the sound"
+# A disk that fills up (a file-size limit stands in for it).
+status=0
+(ulimit -f 64 && exec "$capture" --quiet --data "$data" --size 64x48 --fps 30 --force old/) 2>err.txt || status=$?
+[ "$status" -eq 1 ] && [ "$(wc -l <err.txt)" -eq 1 ] &&
+    grep -q "old/audio.wav: File too large; nothing written under old/" err.txt ||
+    e2e_fail "full disk: status $status, said: $(cat err.txt)"
+untouched "a full disk"
+
+# 7. Names ffmpeg must not take for a protocol; a frame rate above the sound's
+#    sample rate (frames with no sound of their own); a FIFO and a device in
+#    place of pictures, reported under this tool's name.
+"$capture" --quiet --data "$data" --size 64x48 --frames 5 "take:2.mp4" && [ -s "take:2.mp4" ] ||
+    e2e_fail "take:2.mp4 was not written"
+"$capture" --quiet --data "$data" --size 64x48 --frames 5 "file:x.mp4" && [ -s "file:x.mp4" ] && [ ! -e x.mp4 ] ||
+    e2e_fail "file:x.mp4 was not written as named"
+untouched "take:2.mp4 and file:x.mp4"
+"$capture" --quiet --data "$data" --size 64x48 --fps 48000 --frames 5 fast/ || e2e_fail "capture at 48000 fps failed"
+[ "$(ls fast/frame-*.png | wc -l)" -eq 5 ] && [ "$(wav_samples fast/audio.wav)" -eq 4 ] ||
+    e2e_fail "48000 fps: $(ls fast | wc -l) files, $(wav_samples fast/audio.wav) samples"
+special=$E2E_TMP/special
+cp -r "$data" "$special"
+rm "$special/0.jpg" "$special/1.jpg"
+mkfifo "$special/0.jpg"
+ln -s /dev/zero "$special/1.jpg"
+timeout 20 "$capture" --quiet --data "$special" --size 64x48 --frames 3 sp/ 2>err.txt ||
+    e2e_fail "special pictures: the capture failed or hung: $(cat err.txt)"
+[ "$(wc -l <err.txt)" -eq 2 ] &&
+    grep -qx "mardunqist-capture: $special/0.jpg: is not a regular file (a FIFO)" err.txt &&
+    grep -qx "mardunqist-capture: $special/1.jpg: is not a regular file (a character device)" err.txt ||
+    e2e_fail "special pictures said: $(cat err.txt)"
 
 e2e_log "all passed"

@@ -101,13 +101,21 @@ row() {  # FILE Y: a strip of the chooser picture at one control row (20 px high
 }
 
 # --- no display: one line on stderr, status 1, nothing else --------------------
-e2e_start_program -u DISPLAY -u WAYLAND_DISPLAY
+# The same with the chooser and with --play, which must not fall back to a
+# driver that shows nothing; only a driver the user names plays unseen.
+for args in "" --play; do
+    e2e_start_program -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER -- $args
+    e2e_wait_exit 15
+    [ "$E2E_STATUS" = 1 ] || e2e_fail "without a display ($args) the status is $E2E_STATUS, not 1"
+    lines=$(wc -l <"$E2E_RUN/stderr")
+    [ "$lines" = 1 ] || e2e_fail "without a display ($args) stderr has $lines lines, not 1"
+    grep -qi display "$E2E_RUN/stderr" || e2e_fail "the stderr line does not mention the display"
+    e2e_log "no display $args: $(cat "$E2E_RUN/stderr")"
+done
+e2e_start_program -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=offscreen -- --play --first-frame
 e2e_wait_exit 15
-[ "$E2E_STATUS" = 1 ] || e2e_fail "without a display the status is $E2E_STATUS, not 1"
-lines=$(wc -l <"$E2E_RUN/stderr")
-[ "$lines" = 1 ] || e2e_fail "without a display stderr has $lines lines, not 1"
-grep -qi display "$E2E_RUN/stderr" || e2e_fail "the stderr line does not mention the display"
-e2e_log "no display: $(cat "$E2E_RUN/stderr")"
+[ "$E2E_STATUS" = 0 ] && grep -q "first frame" "$E2E_RUN/stdout" ||
+    e2e_fail "SDL_VIDEODRIVER=offscreen --play: status $E2E_STATUS, stdout $(cat "$E2E_RUN/stdout")"
 
 e2e_start_xvfb "${screen_w}x${screen_h}x24"
 e2e_watch_windows

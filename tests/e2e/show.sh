@@ -2,7 +2,7 @@
 # The real program on the short module under Xvfb: "play" in the chooser, the
 # whole timeline (opening scene, body, ending, credits), and the show ends by
 # itself with status 0; then the same through the ways a user or the system
-# ends a show early.
+# ends a show early, and with special files in place of its own.
 # Usage: show.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
@@ -51,10 +51,11 @@ for _ in 1 2 3 4 5 6; do timeout 5 xdotool key --window "$SHOW" Escape || true; 
 e2e_wait_exit 10
 expect_clean_exit "Escape many times"
 
-# 3. SIGTERM and Ctrl-C (SIGINT) during a full-screen show take the shutdown
+# 3. Every signal that ends a program (SIGTERM, Ctrl-C, a closed terminal's
+#    SIGHUP, Ctrl-\'s SIGQUIT) during a full-screen show takes the shutdown
 #    path that gives the desktop its mode and cursor back: a process killed
-#    outright would end with 143 or 130, not 0.
-for signal in TERM INT; do
+#    outright would end with 128 + the signal, not 0.
+for signal in TERM INT HUP QUIT; do
     start_show
     sleep 0.5
     e2e_until 10 cursor_hidden || e2e_fail "the full-screen show does not hide the cursor"
@@ -85,5 +86,29 @@ e2e_wait_exit 10
 [ "$E2E_STATUS" -eq 0 ] || e2e_fail "no music: exit status $E2E_STATUS"
 [ "$(grep -c . "$E2E_RUN/stderr")" -eq 1 ] && grep -q "Vostr_1.it: No such file or directory" "$E2E_RUN/stderr" ||
     e2e_fail "no music: stderr was: $(cat "$E2E_RUN/stderr")"
+
+# 6. A FIFO or an endless device where the module or a picture should be, in
+#    a full-screen show: each is refused with one line before anything waits
+#    on it or reads it, the opening scene plays, and Escape still ends it.
+E2E_DATA="$E2E_TMP/special"
+for module_kind in fifo zero; do
+    rm -rf "$E2E_DATA" && mkdir -p "$E2E_DATA"
+    cp "$E2E_TMP/data"/*.jpg "$E2E_DATA"/
+    rm "$E2E_DATA/0.jpg" "$E2E_DATA/k.jpg"
+    ln -s /dev/zero "$E2E_DATA/0.jpg"
+    mkfifo "$E2E_DATA/k.jpg"
+    if [ $module_kind = fifo ]; then mkfifo "$E2E_DATA/Vostr_1.it"; else ln -s /dev/zero "$E2E_DATA/Vostr_1.it"; fi
+    start_show
+    e2e_until 10 cursor_hidden || e2e_fail "$module_kind module: the full-screen show does not run"
+    sleep 0.5
+    e2e_key "$SHOW" Escape
+    e2e_wait_exit 10
+    [ "$E2E_STATUS" -eq 0 ] || e2e_fail "$module_kind module: exit status $E2E_STATUS"
+    [ "$(grep -c . "$E2E_RUN/stderr")" -eq 3 ] &&
+        grep -q "^mardunqist: Vostr_1.it: is not a regular file" "$E2E_RUN/stderr" &&
+        grep -q "^mardunqist: 0.jpg: is not a regular file (a character device)" "$E2E_RUN/stderr" &&
+        grep -q "^mardunqist: k.jpg: is not a regular file (a FIFO)" "$E2E_RUN/stderr" ||
+        e2e_fail "$module_kind module: stderr was: $(cat "$E2E_RUN/stderr")"
+done
 
 e2e_log "all passed"

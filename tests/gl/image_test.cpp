@@ -1,6 +1,7 @@
 #include "media/image.h"
 #include "support/gl_fixture.h"
 #include "support/jpeg_files.h"
+#include "support/special_files.h"
 #include "support/tiny_module.h"
 #include "timeline/init_graphics.h"
 
@@ -132,11 +133,7 @@ TEST_F(ImageTest, BadFilesFromUsersFailWithOneLineNamingFileAndReason)
     }
     file("empty.jpg", {});
     std::filesystem::create_directory(dir + "/folder.jpg");
-    struct Case {
-        std::string name;
-        const char* reason;
-    };
-    const std::vector<Case> cases = {
+    std::vector<SpecialFile> cases = {
         {"absent.jpg", "No such file or directory"},
         {"empty.jpg", "Empty input file"},
         {"folder.jpg", "Is a directory"},
@@ -144,7 +141,12 @@ TEST_F(ImageTest, BadFilesFromUsersFailWithOneLineNamingFileAndReason)
         {file("huge.jpg", withDeclaredSize(rgb, 65500, 65500)).substr(dir.size() + 1), "larger than"},
         {file("noisy.jpg", noisy).substr(dir.size() + 1), "noisy.jpg: "},
     };
-    for (const Case& c : cases) {
+    // Only a regular file is opened: a FIFO would block the show before its
+    // first frame, a device would feed it forever.
+    for (const SpecialFile& special : makeSpecialFiles(dir, "special", ".jpg"))
+        cases.push_back(special);
+    const Deadline deadline(20);
+    for (const SpecialFile& c : cases) {
         Image image;
         bool ok = true;
         const std::string err = loadQuietly(image, dir + "/" + c.name, &ok);

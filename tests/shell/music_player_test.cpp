@@ -2,6 +2,7 @@
 // (which calls back in real time).
 #include "shell/module_file.h"
 #include "shell/music_player.h"
+#include "support/special_files.h"
 #include "support/tiny_module.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -119,28 +121,33 @@ TEST_F(MusicPlayerTest, BrokenModulesAreRefusedWithOneLineAndNoMusic)
         state = state * 1103515245u + 12345u;
         c = static_cast<char>(state >> 24);
     }
-    struct Case {
-        std::string name;
-        std::vector<char> content;
-        const char* reason;
-    };
-    const std::vector<Case> cases = {
-        {"empty.it", {}, "the file is empty"},
-        {"noise.it", noise, "noise.it: "},
-        {"cut.it", std::vector<char>(bytes.begin(), bytes.begin() + 100), "cut.it: "},
-    };
-    for (const Case& c : cases) {
-        const std::string path = dir + "/" + c.name;
-        std::FILE* f = std::fopen(path.c_str(), "wb");
-        ASSERT_NE(f, nullptr);
-        if (!c.content.empty())
-            std::fwrite(c.content.data(), 1, c.content.size(), f);
+    auto write = [&](const std::string& name, const std::vector<char>& content) {
+        std::FILE* f = std::fopen((dir + "/" + name).c_str(), "wb");
+        EXPECT_NE(f, nullptr);
+        if (!content.empty())
+            std::fwrite(content.data(), 1, content.size(), f);
         std::fclose(f);
-
+        return name;
+    };
+    std::vector<SpecialFile> cases = {
+        {write("empty.it", {}), "the file is empty"},
+        {write("noise.it", noise), "noise.it: "},
+        {write("cut.it", std::vector<char>(bytes.begin(), bytes.begin() + 100)), "cut.it: "},
+        // Over the size limit, refused before a byte is read (sparse, so it
+        // costs no disk).
+        {write("huge.it", {}), "is 300 MiB, more than a module may be (256 MiB)"},
+    };
+    ASSERT_EQ(truncate((dir + "/huge.it").c_str(), off_t{300} << 20), 0);
+    // Only a regular file is read: a FIFO would block the show in its opening
+    // scene, /dev/zero would fill the memory.
+    for (const SpecialFile& special : makeSpecialFiles(dir, "special", ".it"))
+        cases.push_back(special);
+    const Deadline deadline(20);
+    for (const SpecialFile& c : cases) {
         MusicPlayer player;
         ASSERT_TRUE(player.init(44100));
         ::testing::internal::CaptureStderr();
-        EXPECT_FALSE(player.load(path)) << c.name;
+        EXPECT_FALSE(player.load(dir + "/" + c.name)) << c.name;
         const std::string err = ::testing::internal::GetCapturedStderr();
         EXPECT_NE(err.find(c.name + ": "), std::string::npos) << err;
         EXPECT_NE(err.find(c.reason), std::string::npos) << err;

@@ -2,8 +2,11 @@
 // orders, timing, levels), the pictures as libjpeg decodes them, and the
 // folder the generator writes.
 #include "assets.h"
+#include "os/end_signals.h"
 #include "parts.h"
+#include "render.h"
 #include "score.h"
+#include "support/special_files.h"
 #include "synth.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +21,9 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <csignal>
 #include <iterator>
+#include <map>
 #include <set>
 #include <string>
 #include <unistd.h>
@@ -562,20 +567,111 @@ TEST(AssetGenerator, RegeneratesOnlyAStaleFolder)
     std::filesystem::remove_all(dir);
 }
 
-TEST(AssetGenerator, LeavesSomeoneElsesFilesAloneUnlessForced)
+// Every file in a folder, by name (links as links), to tell whether a run
+// changed anything at all.
+std::map<std::string, std::string> folderContents(const std::filesystem::path& dir)
+{
+    std::map<std::string, std::string> contents;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        const std::string name = entry.path().filename().string();
+        if (entry.is_symlink())
+            contents[name] = "-> " + std::filesystem::read_symlink(entry.path()).string();
+        else if (entry.is_regular_file()) {
+            const std::vector<std::uint8_t> bytes = fileBytes(entry.path());
+            contents[name] = std::string(bytes.begin(), bytes.end());
+        }
+        else {
+            contents[name] = "(special)";
+        }
+    }
+    return contents;
+}
+
+TEST(AssetGenerator, NeverReplacesWhatItDidNotWriteUnlessForced)
 {
     const auto dir = freshFolder("foreign");
-    std::filesystem::create_directories(dir);
-    std::ofstream(dir / assets::moduleFileName) << "my own song";
+    const auto song = dir / assets::moduleFileName;
+    const assets::GenerateOptions plain{assets::ModuleKind::brief, false, false};
+    const assets::GenerateOptions forced{assets::ModuleKind::brief, true, false};
     std::string error;
+
+    // Someone's own files and no stamp.
+    std::filesystem::create_directories(dir);
+    std::ofstream(song) << "my own song";
     EXPECT_EQ(assets::generateAssets(dir.string(), {assets::ModuleKind::brief, false, true}, &error),
               assets::GenerateResult::failed);
-    EXPECT_NE(error.find((dir / assets::moduleFileName).string()), std::string::npos) << error;
-    EXPECT_EQ(fileBytes(dir / assets::moduleFileName).size(), std::string("my own song").size());
+    EXPECT_NE(error.find(song.string() + ": was not made by mardunqist-assets"), std::string::npos) << error;
+    EXPECT_EQ(folderContents(dir).size(), 1u) << "nothing else written";
 
-    EXPECT_EQ(assets::generateAssets(dir.string(), {assets::ModuleKind::brief, true, false}, &error),
-              assets::GenerateResult::written) << error;
+    // The generator's own folder with the user's song put in it: the stamp
+    // does not make the song the generator's.
+    ASSERT_EQ(assets::generateAssets(dir.string(), forced, &error), assets::GenerateResult::written) << error;
+    std::ofstream(song) << "MINE";
+    EXPECT_FALSE(assets::assetsAreCurrent(dir.string(), assets::ModuleKind::brief));
+    auto before = folderContents(dir);
+    EXPECT_EQ(assets::generateAssets(dir.string(), plain, &error), assets::GenerateResult::failed);
+    EXPECT_NE(error.find(song.string() + ": changed since mardunqist-assets wrote it"), std::string::npos) << error;
+    EXPECT_TRUE(folderContents(dir) == before) << "the folder is left as it was";
+
+    // A link out of the folder is not the generator's either, and --force
+    // replaces the link, never what it points to.
+    const auto outside = dir.parent_path() / (dir.filename().string() + "-outside.jpg");
+    std::ofstream(outside) << "OUTSIDE";
+    std::filesystem::remove(dir / "0.jpg");
+    std::filesystem::create_symlink(outside, dir / "0.jpg");
+    before = folderContents(dir);
+    EXPECT_EQ(assets::generateAssets(dir.string(), plain, &error), assets::GenerateResult::failed);
+    EXPECT_TRUE(folderContents(dir) == before);
+    EXPECT_EQ(assets::generateAssets(dir.string(), forced, &error), assets::GenerateResult::written) << error;
     EXPECT_TRUE(assets::assetsAreCurrent(dir.string(), assets::ModuleKind::brief));
+    EXPECT_FALSE(std::filesystem::is_symlink(dir / "0.jpg"));
+    EXPECT_EQ(fileBytes(outside).size(), std::string("OUTSIDE").size());
+
+    // Its own files from an earlier run (or a stamp without hashes) it knows
+    // by their bytes, and replaces without asking.
+    std::ofstream(dir / assets::stampFileName) << "mardunqist-assets 0 short\n";
+    EXPECT_EQ(assets::generateAssets(dir.string(), plain, &error), assets::GenerateResult::written) << error;
+    std::filesystem::remove_all(dir);
+    std::filesystem::remove(outside);
+}
+
+TEST(AssetGenerator, ReadsOnlyRegularFiles)
+{
+    const auto dir = freshFolder("special");
+    std::filesystem::create_directories(dir);
+    const Deadline deadline(20);
+    // A FIFO as the stamp is refused with one line, not waited on.
+    ASSERT_EQ(mkfifo((dir / assets::stampFileName).c_str(), 0644), 0);
+    std::string error;
+    EXPECT_EQ(assets::generateAssets(dir.string(), {assets::ModuleKind::brief, false, false}, &error),
+              assets::GenerateResult::failed);
+    EXPECT_NE(error.find(assets::stampFileName + std::string(": is not a regular file (a FIFO)")), std::string::npos)
+        << error;
+    EXPECT_FALSE(std::filesystem::exists(dir / assets::moduleFileName));
+    // Nor does --render-wav or --levels wait on, or read without end, what
+    // is not a regular file.
+    for (const SpecialFile& special : makeSpecialFiles(dir.string(), "module", ".it")) {
+        assets::Rendering rendering;
+        EXPECT_FALSE(assets::renderModule((dir / special.name).string(), &rendering, &error)) << special.name;
+        EXPECT_NE(error.find(special.name + ": " + special.reason), std::string::npos) << error;
+    }
+    std::filesystem::remove_all(dir);
+}
+
+TEST(AssetGenerator, LeavesTheFolderAsItWasWhenASignalComes)
+{
+    const auto dir = freshFolder("signal");
+    std::string error;
+    ASSERT_EQ(assets::generateAssets(dir.string(), {assets::ModuleKind::brief, false, false}, &error),
+              assets::GenerateResult::written) << error;
+    const auto before = folderContents(dir);
+    catchEndSignals();
+    std::raise(SIGTERM);
+    EXPECT_EQ(assets::generateAssets(dir.string(), {assets::ModuleKind::full, false, false}, &error),
+              assets::GenerateResult::interrupted);
+    takeEndSignal();
+    EXPECT_NE(error.find("interrupted (SIGTERM); nothing written in " + dir.string()), std::string::npos) << error;
+    EXPECT_TRUE(folderContents(dir) == before) << "no temporary left, nothing replaced";
     std::filesystem::remove_all(dir);
 }
 

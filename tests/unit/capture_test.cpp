@@ -70,6 +70,9 @@ TEST(CaptureOptions, ParsesTheDocumentedOptions)
     EXPECT_TRUE(o.quiet);
     EXPECT_EQ(o.output, "out.mp4");
 
+    ASSERT_TRUE(parse({"--fps", "1", "--size", "16x8192", "o/"}, &o, &error)) << error;
+    ASSERT_TRUE(parse({"--fps", "1000000", "o/"}, &o, &error)) << error;
+
     CaptureOptions defaults;
     ASSERT_TRUE(parse({"frames/"}, &defaults, &error));
     EXPECT_EQ(defaults.width, 1024);
@@ -85,6 +88,8 @@ TEST(CaptureOptions, RefusesBadInputWithAReason)
         {"--fps", "0", "o/"},
         {"--fps", "29.97", "o/"},
         {"--fps", "30/0", "o/"},
+        {"--fps", "1/1000000", "o/"},  // below one frame a second: hours of sound per frame
+        {"--fps", "59/60", "o/"},
         {"--size", "1024", "o/"},
         {"--size", "0x10", "o/"},
         {"--frames", "-3", "o/"},

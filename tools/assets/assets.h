@@ -44,24 +44,23 @@ struct AssetFile {
 // The six files, module first.
 std::vector<AssetFile> makeAssets(ModuleKind kind);
 
-// What the stamp file holds for a folder made by this generator.
-std::string stampText(ModuleKind kind);
-// True when `dir` holds all six files and a stamp from this generator and kind.
+// True when `dir` holds a stamp of this generator and kind, and all six files
+// as that stamp recorded them.
 bool assetsAreCurrent(const std::string& dir, ModuleKind kind);
-// Creates `dir` as needed, writes the files and then the stamp. On failure
-// `error` names the file and the reason.
-bool writeAssets(const std::string& dir, const std::vector<AssetFile>& files, ModuleKind kind, std::string* error);
-// The data files among the six already in `dir` (the stamp is not counted).
-std::vector<std::string> existingAssetFiles(const std::string& dir);
 
 struct GenerateOptions {
     ModuleKind kind = ModuleKind::full;
-    bool force = false;        // overwrite data files that carry no stamp of this generator
+    bool force = false;        // replace files in the folder that this generator did not write
     bool onlyIfStale = false;  // leave a current folder untouched
 };
-enum class GenerateResult { written, alreadyCurrent, failed };
-// Makes and writes the six files. Without `force`, a folder holding any of them
-// but no stamp of this generator (someone's own files) is left alone: failed.
+enum class GenerateResult { written, alreadyCurrent, failed, interrupted };
+// Makes the six files and writes them with the stamp into `dir` (created as
+// needed), each whole under a temporary name, then renamed into place. A file
+// in the folder that this generator did not write (not its bytes, nor what
+// its stamp recorded), a changed one, or a link, FIFO or folder in a file's
+// place, keeps the whole folder untouched unless `force`: failed, with
+// `error` naming the file and why. A signal caught by catchEndSignals before
+// the renames: interrupted, nothing written.
 GenerateResult generateAssets(const std::string& dir, const GenerateOptions& options, std::string* error);
 
 // The menu icon, an SVG document, and the same written to `path`.

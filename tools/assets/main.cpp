@@ -3,6 +3,8 @@
 #include "assets.h"
 #include "render.h"
 
+#include "os/end_signals.h"
+
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -18,11 +20,15 @@ constexpr const char* usage =
     "\n"
     "Writes the show's default files into DIR (created if needed): the module\n"
     "Vostr_1.it and the pictures 0.jpg, 1.jpg, 2.jpg, c.jpg and k.jpg, the same\n"
-    "bytes on every run, and a stamp file .assets-version naming the generator.\n"
+    "bytes on every run, and a stamp file .assets-version naming the generator\n"
+    "and each file's SHA-256. Each file is written whole under a temporary name\n"
+    "and renamed into place; a file in DIR that the generator did not write\n"
+    "keeps DIR as it is.\n"
     "\n"
     "  --short       write the short test module (a few seconds, same orders)\n"
     "  --if-stale    write nothing when DIR already holds this generator's files\n"
-    "  --force       overwrite files in DIR that this generator did not make\n"
+    "  --force       replace files in DIR that this generator did not write, or\n"
+    "                that were changed since (otherwise DIR is left as it is)\n"
     "  --render-wav  render MODULE.it as libopenmpt plays it (44.1 kHz, float WAV)\n"
     "  --levels      print each order's start, length, peak and RMS level\n"
     "  --icon        write the menu icon, an SVG picture, to FILE.svg\n"
@@ -31,7 +37,7 @@ constexpr const char* usage =
 int fail(const std::string& message)
 {
     std::fprintf(stderr, "mardunqist-assets: %s\n", message.c_str());
-    return 1;
+    return endSignal() ? endSignalStatus(endSignal()) : 1;
 }
 
 int generate(const std::string& dir, const assets::GenerateOptions& options)
@@ -39,6 +45,7 @@ int generate(const std::string& dir, const assets::GenerateOptions& options)
     std::string error;
     switch (assets::generateAssets(dir, options, &error)) {
     case assets::GenerateResult::failed:
+    case assets::GenerateResult::interrupted:
         return fail(error);
     case assets::GenerateResult::alreadyCurrent:
         return 0;
@@ -73,6 +80,8 @@ int printLevels(const std::string& modulePath)
 
 int main(int argc, char** argv)
 {
+    // Ended by a signal, the tool still removes its temporary files.
+    catchEndSignals();
     std::vector<std::string_view> args(argv + 1, argv + argc);
     assets::GenerateOptions options;
     std::vector<std::string> operands;

@@ -1,5 +1,10 @@
 #include "render.h"
 
+#include "os/end_signals.h"
+#include "os/regular_file.h"
+#include "os/whole_file.h"
+#include "shell/module_file.h"
+
 #include <libopenmpt/libopenmpt.hpp>
 
 #include <algorithm>
@@ -8,11 +13,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 namespace assets {
 namespace {
+
+// A RIFF header counts the bytes after its first eight in 32 bits.
+constexpr std::uint64_t wavHeaderBytes = 58;
+constexpr std::uint64_t maxWavDataBytes = 0xFFFFFFFFu - (wavHeaderBytes - 8);
 
 double decibels(double amplitude)
 {
@@ -47,12 +54,12 @@ void putLittleEndian(std::vector<std::uint8_t>& out, std::uint32_t value, int by
 
 bool renderModule(const std::string& path, Rendering* out, std::string* error)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        *error = path + ": " + std::strerror(errno);
+    std::vector<std::uint8_t> bytes;
+    std::string why;
+    if (!readRegularFile(path, maxModuleBytes, "a module", &bytes, &why)) {
+        *error = path + ": " + why;
         return false;
     }
-    const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     try {
         openmpt::module module(bytes);
         module.set_repeat_count(0);
@@ -63,6 +70,15 @@ bool renderModule(const std::string& path, Rendering* out, std::string* error)
         std::size_t frames = 0;
         out->orderStarts.push_back(0);
         while (const std::size_t got = module.read_interleaved_stereo(renderRate, block, buffer.data())) {
+            if (endSignal()) {
+                *error = std::string("interrupted (") + endSignalName(endSignal()) + ")";
+                return false;
+            }
+            // Memory stays bounded by what a WAV file could hold.
+            if ((out->samples.size() + 2 * got) * sizeof(float) > maxWavDataBytes) {
+                *error = path + ": plays longer than a WAV file can hold (" + byteSize(maxWavDataBytes) + " of sound)";
+                return false;
+            }
             out->samples.insert(out->samples.end(), buffer.begin(), buffer.begin() + 2 * got);
             const int order = module.get_current_order();
             while (static_cast<int>(out->orderStarts.size()) <= order)
@@ -78,10 +94,15 @@ bool renderModule(const std::string& path, Rendering* out, std::string* error)
 
 bool writeWav(const std::string& path, const std::vector<float>& samples, std::string* error)
 {
+    if (samples.size() * sizeof(float) > maxWavDataBytes) {
+        *error = path + ": " + byteSize(samples.size() * sizeof(float)) + " of sound is more than a WAV file holds (" +
+                 byteSize(maxWavDataBytes) + ")";
+        return false;
+    }
     const auto dataBytes = static_cast<std::uint32_t>(samples.size() * sizeof(float));
     std::vector<std::uint8_t> header;
     header.insert(header.end(), {'R', 'I', 'F', 'F'});
-    putLittleEndian(header, 50 + dataBytes, 4);
+    putLittleEndian(header, static_cast<std::uint32_t>(wavHeaderBytes - 8) + dataBytes, 4);
     header.insert(header.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
     putLittleEndian(header, 18, 4);
     putLittleEndian(header, 3, 2);  // IEEE float
@@ -98,25 +119,22 @@ bool writeWav(const std::string& path, const std::vector<float>& samples, std::s
     header.insert(header.end(), {'d', 'a', 't', 'a'});
     putLittleEndian(header, dataBytes, 4);
 
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        *error = path + ": " + std::strerror(errno);
+    WholeFile file;
+    if (!file.open(path, error) || !file.write(header.data(), header.size(), error))
         return false;
-    }
-    bool ok = std::fwrite(header.data(), 1, header.size(), f) == header.size();
     for (float v : samples) {
         std::uint32_t bits;
         std::memcpy(&bits, &v, sizeof bits);
-        std::uint8_t le[4] = {static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8),
-                              static_cast<std::uint8_t>(bits >> 16), static_cast<std::uint8_t>(bits >> 24)};
-        ok = ok && std::fwrite(le, 1, 4, f) == 4;
+        const std::uint8_t le[4] = {static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8),
+                                    static_cast<std::uint8_t>(bits >> 16), static_cast<std::uint8_t>(bits >> 24)};
+        if (!file.write(le, 4, error))
+            return false;
     }
-    const int writeErrno = errno;
-    if (std::fclose(f) != 0 || !ok) {
-        *error = path + ": " + std::strerror(ok ? errno : writeErrno);
+    if (endSignal()) {
+        *error = std::string("interrupted (") + endSignalName(endSignal()) + "); " + path + " not written";
         return false;
     }
-    return true;
+    return file.commit(error);
 }
 
 std::string levelReport(const Rendering& r)

@@ -28,6 +28,9 @@ const char* captureUsage()
            "  a folder (an existing one, or a name ending in /): frame-000000.png ...\n"
            "  plus audio.wav.\n"
            "The same options give the same frames and sound, byte for byte.\n"
+           "Nothing appears under OUTPUT until the capture is complete: interrupted or\n"
+           "failed, it leaves nothing behind and an earlier OUTPUT as it was. A folder\n"
+           "OUTPUT must be new, empty, or (with --force) hold an earlier capture.\n"
            "\n"
            "options:\n"
            "  --fps RATE        frames per second, whole or a fraction (60, 60000/1001); default 60\n"
@@ -40,7 +43,8 @@ const char* captureUsage()
            "                    installed ones\n"
            "  --timeline FILE   write frame,time_ms,order,row,playing for every frame (CSV)\n"
            "  --crf N           video quality, lower is better; default 18\n"
-           "  --force           overwrite OUTPUT if it exists\n"
+           "  --force           replace an earlier OUTPUT (and --timeline FILE), once the\n"
+           "                    new one is complete\n"
            "  --quiet           no progress on stderr\n"
            "  --help            this text\n"
            "\n"
@@ -60,8 +64,9 @@ bool parseFrameRate(const std::string& text, FrameRate* rate)
                !parseNumber(text.substr(slash + 1), &parsed.denominator)) {
         return false;
     }
+    // Below one frame a second a single frame would need hours of sound.
     if (parsed.numerator == 0 || parsed.denominator == 0 || parsed.numerator > 1000000 ||
-        parsed.denominator > 1000000)
+        parsed.denominator > 1000000 || parsed.numerator < parsed.denominator)
         return false;
     *rate = parsed;
     return true;
@@ -104,7 +109,7 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions* options, std::st
         } else if (arg == "--fps") {
             if (!value(&v)) return false;
             if (!parseFrameRate(v, &parsed.fps)) {
-                *error = "--fps: '" + v + "' is not a frame rate (60, 60000/1001)";
+                *error = "--fps: '" + v + "' is not a frame rate of 1 to 1000000 a second (60, 60000/1001)";
                 return false;
             }
         } else if (arg == "--size") {

@@ -30,7 +30,8 @@ struct CaptureOptions {
 // Parses argv; false with a one-line reason on bad input.
 bool parseCaptureOptions(int argc, char** argv, CaptureOptions* options, std::string* error);
 
-// "60", "60000/1001", "29.97" is refused (use the fraction).
+// "60", "60000/1001", from 1 to 1000000 frames a second; "29.97" is refused
+// (use the fraction).
 bool parseFrameRate(const std::string& text, FrameRate* rate);
 
 // "1024x768".

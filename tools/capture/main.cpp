@@ -1,6 +1,10 @@
 // mardunqist-capture: the show rendered frame by frame on a virtual clock,
 // with the music rendered offline in lockstep, into a video or PNG frames.
 // No display, no sound device: a headless GL context and libopenmpt only.
+//
+// What it writes is whole or untouched (see outputs.h): a failure, a full
+// disk or a signal (SIGINT, SIGTERM, SIGHUP, SIGQUIT) leaves nothing under
+// the requested names and an earlier output as it was.
 #include "capture_options.h"
 #include "frame_clock.h"
 #include "frame_pipe.h"
@@ -8,6 +12,8 @@
 #include "progress.h"
 
 #include "headless/headless_gl.h"
+#include "os/end_signals.h"
+#include "os/whole_file.h"
 #include "seams/clock.h"
 #include "seams/music.h"
 #include "shell/data_folder.h"
@@ -16,20 +22,11 @@
 #include "timeline/frame_composer.h"
 #include "timeline/init_graphics.h"
 
-#include <atomic>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
-#include <fstream>
+#include <exception>
 
 namespace {
-
-std::atomic<bool> interrupted{false};
-
-void onInterrupt(int)
-{
-    interrupted = true;
-}
 
 int fail(const std::string& message)
 {
@@ -37,21 +34,26 @@ int fail(const std::string& message)
     return 1;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+int failInterrupted(const CaptureOptions& options, Progress& progress)
 {
-    CaptureOptions options;
-    std::string error;
-    if (!parseCaptureOptions(argc, argv, &options, &error))
-        return fail(error);
-    if (options.help) {
-        std::fputs(captureUsage(), stdout);
-        return 0;
-    }
+    progress.breakLine();
+    const int signal = endSignal();
+    std::fprintf(stderr, "mardunqist-capture: interrupted (%s); nothing written under %s\n", endSignalName(signal),
+                 options.output.c_str());
+    return endSignalStatus(signal);
+}
 
-    if (options.dataDir.empty())
-        options.dataDir = findDataFolder(installedDataFolder());
+// One capture; every file it made and did not complete goes with its locals.
+int capture(const CaptureOptions& options)
+{
+    std::string error;
+    // What may not be written is refused before any work.
+    std::unique_ptr<CaptureOutput> output = prepareCaptureOutput(options, musicSampleRate, &error);
+    if (!output)
+        return fail(error);
+    if (!options.timelineCsv.empty() && !checkOutputFile(options.timelineCsv, options.force, &error))
+        return fail(error);
+
     OfflineMusic music;
     const std::string modulePath = dataFile(options.dataDir, "Vostr_1.it");
     if (!music.load(modulePath, &error)) {
@@ -61,29 +63,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "mardunqist-capture: %s; capturing without music\n", error.c_str());
     }
 
-    HeadlessGL gl;
-    if (!gl.open(options.width, options.height, &error))
-        return fail("no OpenGL context: " + error);
-
-    std::unique_ptr<CaptureOutput> output = openCaptureOutput(options, musicSampleRate, &error);
-    if (!output)
-        return fail(error);
-
-    std::ofstream timeline;
-    if (!options.timelineCsv.empty()) {
-        timeline.open(options.timelineCsv);
-        if (!timeline) {
-            output->abandon();
-            return fail(options.timelineCsv + ": " + std::strerror(errno));
-        }
-        timeline.precision(15);
-        timeline << "frame,time_ms,order,row,playing\n";
-    }
-
-    std::signal(SIGINT, onInterrupt);
-    std::signal(SIGTERM, onInterrupt);
-    std::signal(SIGPIPE, SIG_IGN);
-
     const FrameClock clock(options.fps, musicSampleRate);
     std::uint64_t frameLimit = UINT64_MAX;
     if (options.frames)
@@ -92,6 +71,21 @@ int main(int argc, char** argv)
         frameLimit = std::min(frameLimit, clock.framesFor(*options.seconds));
     const std::uint64_t expected =
         frameLimit != UINT64_MAX ? frameLimit : clock.framesFor(music.durationSeconds()) + 1;
+    if (!soundFits(options, clock.samplesThrough(expected - 1), musicSampleRate, &error))
+        return fail(error);
+
+    HeadlessGL gl;
+    if (!gl.open(options.width, options.height, &error))
+        return fail("no OpenGL context: " + error);
+
+    WholeFile timeline;
+    if (!options.timelineCsv.empty()) {
+        if (!timeline.open(options.timelineCsv, &error))
+            return fail(error);
+        std::fputs("frame,time_ms,order,row,playing\n", timeline.stream());
+    }
+    if (!output->start(&error))
+        return fail(error);
 
     showclock::setManual(FrameClock::startMs);
     showmusic::use(&music);
@@ -102,7 +96,7 @@ int main(int argc, char** argv)
     FramePipe frames(gl.canvas(), *output);
     std::uint64_t frame = 0;
     bool ok = true;
-    while (frame < frameLimit && !interrupted) {
+    while (frame < frameLimit && !endSignal()) {
         // The sound up to this frame's time first, so the frame sees the
         // position the music has reached.
         music.render(clock.samplesFor(frame), audio);
@@ -117,10 +111,10 @@ int main(int argc, char** argv)
             ok = false;
             break;
         }
-        if (timeline.is_open()) {
+        if (timeline.isOpen()) {
             const std::uint32_t position = music.position();
-            timeline << frame << ',' << time << ',' << showmusic::orderOf(position) << ','
-                     << showmusic::rowOf(position) << ',' << (music.isActive() ? 1 : 0) << '\n';
+            std::fprintf(timeline.stream(), "%llu,%.15g,%u,%u,%d\n", static_cast<unsigned long long>(frame), time,
+                         showmusic::orderOf(position), showmusic::rowOf(position), music.isActive() ? 1 : 0);
         }
         ++frame;
         progress.update(frame);
@@ -130,25 +124,56 @@ int main(int argc, char** argv)
     }
     showmusic::use(nullptr);
     // The frames still queued go out too, unless the capture is given up.
-    if (ok && !interrupted)
+    if (ok && !endSignal())
         ok = frames.finish(&error);
     else
         frames.cancel();
 
-    if (interrupted) {
-        output->abandon();
-        std::fprintf(stderr, "\nmardunqist-capture: interrupted; nothing written under %s\n", options.output.c_str());
-        return 130;
-    }
-    if (!ok) {
-        output->abandon();
-        return fail(error);
-    }
+    if (endSignal())
+        return failInterrupted(options, progress);
+    if (!ok)
+        return fail(error + "; nothing written under " + options.output);
     progress.finish(frame);
-    if (!output->finish(&error))
+    // The timeline's last bytes go to disk before the output takes its name,
+    // so a full disk leaves neither.
+    if (timeline.isOpen() && !timeline.close(&error))
+        return fail(error + "; nothing written under " + options.output);
+    if (!output->finish(&error)) {
+        if (endSignal())
+            return failInterrupted(options, progress);
+        return fail(error + "; nothing written under " + options.output);
+    }
+    if (!options.timelineCsv.empty() && !timeline.commit(&error))
         return fail(error);
     if (!options.quiet)
         std::fprintf(stderr, "mardunqist-capture: %llu frames written to %s\n",
                      static_cast<unsigned long long>(frame), options.output.c_str());
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    CaptureOptions options;
+    std::string error;
+    if (!parseCaptureOptions(argc, argv, &options, &error))
+        return fail(error);
+    if (options.help) {
+        std::fputs(captureUsage(), stdout);
+        return 0;
+    }
+    if (options.dataDir.empty())
+        options.dataDir = findDataFolder(installedDataFolder());
+    catchEndSignals();
+    std::signal(SIGPIPE, SIG_IGN);
+    // A file-size limit then fails a write with a message instead of ending
+    // the process.
+    std::signal(SIGXFSZ, SIG_IGN);
+    try {
+        return capture(options);
+    } catch (const std::exception& e) {
+        // Out of memory, most likely; the capture's temporaries are gone by now.
+        return fail(std::string(e.what()) + "; nothing written under " + options.output);
+    }
 }

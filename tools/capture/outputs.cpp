@@ -1,16 +1,24 @@
 #include "outputs.h"
 
+#include "child_process.h"
+#include "os/end_signals.h"
+#include "os/regular_file.h"
+
 #include <png.h>
 
 #include <cerrno>
-#include <csignal>
+#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
+
+constexpr const char* interrupted = "interrupted";
 
 std::string lowerExtension(const std::string& path)
 {
@@ -20,36 +28,42 @@ std::string lowerExtension(const std::string& path)
     return ext;
 }
 
-std::string temporaryName(const std::string& path)
+std::string withoutTrailingSlashes(std::string path)
 {
-    // Same folder, so the final rename is atomic; the real extension last, so
-    // tools that go by it (ffmpeg) still know the container.
-    const fs::path p(path);
-    return (p.parent_path() / (p.stem().string() + ".partial-" + std::to_string(getpid()) +
-                               p.extension().string())).string();
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
 }
 
-bool commit(const std::string& temporary, const std::string& final, std::string* error)
+std::string folderOf(const std::string& path)
 {
-    std::error_code ec;
-    fs::rename(temporary, final, ec);
-    if (ec) {
-        *error = final + ": " + ec.message();
+    const std::string parent = fs::path(path).parent_path().string();
+    return parent.empty() ? "." : parent;
+}
+
+// The folder a new output would go in must be there.
+bool checkFolderOf(const std::string& path, std::string* error)
+{
+    const std::string parent = folderOf(path);
+    struct stat info{};
+    if (stat(parent.c_str(), &info) != 0) {
+        *error = fileError(parent);
+        return false;
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        *error = parent + ": " + std::strerror(ENOTDIR);
         return false;
     }
     return true;
 }
 
-void put16(std::FILE* f, unsigned v)
+bool isCaptureFileName(const std::string& name)
 {
-    std::fputc(static_cast<int>(v & 0xFF), f);
-    std::fputc(static_cast<int>((v >> 8) & 0xFF), f);
-}
-
-void put32(std::FILE* f, std::uint32_t v)
-{
-    put16(f, v & 0xFFFF);
-    put16(f, v >> 16);
+    if (name == "audio.wav")
+        return true;
+    if (!name.starts_with("frame-") || !name.ends_with(".png") || name.size() <= 10)
+        return false;
+    return name.find_first_not_of("0123456789", 6) == name.size() - 4;
 }
 
 bool writePng(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgba,
@@ -57,15 +71,17 @@ bool writePng(const std::string& path, int width, int height, const std::vector<
 {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) {
-        *error = path + ": " + std::strerror(errno);
+        *error = fileError(path);
         return false;
     }
+    errno = 0;  // so that a failed write is told from any other failure
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!png || !info || setjmp(png_jmpbuf(png))) {
+        const int writeErrno = errno;
         png_destroy_write_struct(&png, &info);
         std::fclose(f);
-        *error = path + ": PNG encoding failed";
+        *error = path + ": " + (writeErrno ? std::strerror(writeErrno) : "PNG encoding failed");
         return false;
     }
     png_init_io(png, f);
@@ -82,122 +98,157 @@ bool writePng(const std::string& path, int width, int height, const std::vector<
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     if (std::fclose(f) != 0) {
-        *error = path + ": " + std::strerror(errno);
+        *error = fileError(path);
         return false;
     }
     return true;
 }
 
-std::string shellQuote(const std::string& s)
-{
-    std::string quoted = "'";
-    for (char c : s) {
-        if (c == '\'')
-            quoted += "'\\''";
-        else
-            quoted += c;
-    }
-    return quoted + "'";
-}
-
-bool haveFfmpeg()
-{
-    return std::system("command -v ffmpeg >/dev/null 2>&1") == 0;
-}
-
+// PNG frames and audio.wav in a temporary folder beside the requested one,
+// which takes its name (or trades places with an earlier capture) at the end.
 class FolderOutput : public CaptureOutput {
 public:
-    FolderOutput(std::string folder, int width, int height, int sampleRate)
-        : folder_(std::move(folder)), width_(width), height_(height), sampleRate_(sampleRate) {}
+    FolderOutput(std::string folder, std::string shownAs, const CaptureOptions& options, int sampleRate)
+        : folder_(std::move(folder)), shownAs_(std::move(shownAs)), width_(options.width),
+          height_(options.height), sampleRate_(sampleRate) {}
 
-    bool start(std::string* error)
+    ~FolderOutput() override { abandon(); }
+
+    bool start(std::string* error) override
     {
-        std::error_code ec;
-        fs::create_directories(folder_, ec);
-        if (ec) {
-            *error = folder_ + ": " + ec.message();
+        for (int attempt = 0; temporary_.empty() && attempt < 100; ++attempt) {
+            const std::string name = WholeFile::temporaryName(folder_, attempt);
+            if (mkdir(name.c_str(), 0777) == 0)
+                temporary_ = name;
+            else if (errno != EEXIST)
+                break;
+        }
+        if (temporary_.empty()) {
+            *error = fileError(shownAs_);
             return false;
         }
-        audioTemporary_ = temporaryName(folder_ + "/audio.wav");
-        return wav_.open(audioTemporary_, sampleRate_, error);
+        return sound_.open(temporary_ + "/audio.wav", sampleRate_, SoundWriter::Format::wav, error);
     }
 
     bool addFrame(std::uint64_t index, const std::vector<std::uint8_t>& rgba, std::string* error) override
     {
-        char name[32];
+        char name[40];
         std::snprintf(name, sizeof name, "frame-%06llu.png", static_cast<unsigned long long>(index));
-        const std::string final = folder_ + "/" + name;
-        frameTemporary_ = temporaryName(final);
-        if (!writePng(frameTemporary_, width_, height_, rgba, error))
-            return false;
-        const bool ok = commit(frameTemporary_, final, error);
-        frameTemporary_.clear();
-        return ok;
+        return shown(writePng(temporary_ + "/" + name, width_, height_, rgba, error), error);
     }
 
     bool addAudio(const std::vector<std::int16_t>& interleaved, std::size_t frames, std::string* error) override
     {
-        if (!wav_.write(interleaved, frames)) {
-            *error = audioTemporary_ + ": " + std::strerror(errno);
-            return false;
-        }
-        return true;
+        return shown(sound_.write(interleaved, frames, error), error);
     }
 
     bool finish(std::string* error) override
     {
-        return wav_.close(error) && commit(audioTemporary_, folder_ + "/audio.wav", error);
+        if (!shown(sound_.commit(error), error))
+            return false;
+        if (endSignal()) {
+            *error = interrupted;
+            return false;
+        }
+        // An earlier capture (or an empty folder) trades places with the new
+        // one in one step, and goes only after that.
+        struct stat info{};
+        const bool replacing = lstat(folder_.c_str(), &info) == 0;
+        if (replacing && renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, folder_.c_str(), RENAME_EXCHANGE) != 0 &&
+            !replaceByTwoRenames(error))
+            return false;
+        if (!replacing && std::rename(temporary_.c_str(), folder_.c_str()) != 0) {
+            *error = fileError(shownAs_);
+            return false;
+        }
+        std::error_code ec;
+        if (replacing)
+            fs::remove_all(temporary_, ec);
+        temporary_.clear();
+        return true;
     }
 
     void abandon() override
     {
-        wav_.discard();
-        if (!frameTemporary_.empty())
-            std::remove(frameTemporary_.c_str());
+        sound_.discard();
+        if (!temporary_.empty()) {
+            std::error_code ec;
+            fs::remove_all(temporary_, ec);
+            temporary_.clear();
+        }
     }
 
 private:
-    std::string folder_;
+    // A message about a file in the temporary folder names it as it will be
+    // named in the requested one.
+    bool shown(bool ok, std::string* error) const
+    {
+        if (!ok && error->starts_with(temporary_ + "/"))
+            *error = (fs::path(shownAs_) / error->substr(temporary_.size() + 1)).string();
+        return ok;
+    }
+
+    // For file systems that cannot exchange two names: the old folder steps
+    // aside under the temporary's name, then the new one takes its place.
+    bool replaceByTwoRenames(std::string* error)
+    {
+        const std::string aside = temporary_ + ".old";
+        if (std::rename(folder_.c_str(), aside.c_str()) != 0) {
+            *error = fileError(shownAs_);
+            return false;
+        }
+        if (std::rename(temporary_.c_str(), folder_.c_str()) != 0) {
+            *error = fileError(shownAs_);
+            std::rename(aside.c_str(), folder_.c_str());
+            return false;
+        }
+        std::rename(aside.c_str(), temporary_.c_str());
+        return true;
+    }
+
+    std::string folder_, shownAs_;
     int width_, height_, sampleRate_;
-    WavWriter wav_;
-    std::string audioTemporary_;
-    std::string frameTemporary_;
+    std::string temporary_;
+    SoundWriter sound_;
 };
 
-// Video: frames piped raw into ffmpeg (picture only), the sound into a WAV
-// beside it; at the end one more ffmpeg run muxes both into the final file.
+// Video: frames piped raw into ffmpeg (picture only), the sound into a plain
+// sample file beside it; at the end one more ffmpeg run muxes both into the
+// final file. Every name goes to ffmpeg behind "file:", so a name like
+// "take:2.mp4" is not taken for a protocol.
 class VideoOutput : public CaptureOutput {
 public:
     VideoOutput(const CaptureOptions& options, int sampleRate) : options_(options), sampleRate_(sampleRate) {}
 
-    ~VideoOutput() override
-    {
-        if (pipe_)
-            pclose(pipe_);
-    }
+    ~VideoOutput() override { abandon(); }
 
-    bool start(std::string* error)
+    bool start(std::string* error) override
     {
         const std::string ext = lowerExtension(options_.output);
-        const bool webm = ext == ".webm";
-        videoTemporary_ = temporaryName(options_.output + ".video" + ext);
-        audioTemporary_ = temporaryName(options_.output + ".wav");
-        finalTemporary_ = temporaryName(options_.output);
-        if (!wav_.open(audioTemporary_, sampleRate_, error))
+        videoTemporary_ = WholeFile::temporaryName(options_.output + ".video" + ext);
+        finalTemporary_ = WholeFile::temporaryName(options_.output);
+        if (!sound_.open(options_.output + ".sound.raw", sampleRate_, SoundWriter::Format::raw, error))
             return false;
-
-        const std::string rate = std::to_string(options_.fps.numerator) + "/" +
-                                 std::to_string(options_.fps.denominator);
-        const std::string codec = webm ? "-c:v libvpx-vp9 -b:v 0 -row-mt 1 -deadline good -cpu-used 4"
-                                       : "-c:v libx264 -preset medium -tune animation";
-        const std::string command =
-            "ffmpeg -hide_banner -loglevel error -y -f rawvideo -pix_fmt rgba -s " +
-            std::to_string(options_.width) + "x" + std::to_string(options_.height) + " -r " + rate +
-            " -i pipe:0 -an " + codec + " -crf " + std::to_string(options_.crf) +
-            " -pix_fmt yuv420p " + shellQuote(videoTemporary_);
-        pipe_ = popen(command.c_str(), "w");
-        if (!pipe_) {
-            *error = std::string("cannot start ffmpeg: ") + std::strerror(errno);
+        const std::vector<std::string> codec =
+            ext == ".webm" ? std::vector<std::string>{"-c:v", "libvpx-vp9", "-b:v", "0", "-row-mt", "1", "-deadline",
+                                                      "good", "-cpu-used", "4"}
+                           : std::vector<std::string>{"-c:v", "libx264", "-preset", "medium", "-tune", "animation"};
+        std::vector<std::string> command = {
+            "ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin", "-y", "-f", "rawvideo", "-pix_fmt", "rgba",
+            "-s", std::to_string(options_.width) + "x" + std::to_string(options_.height),
+            "-r", std::to_string(options_.fps.numerator) + "/" + std::to_string(options_.fps.denominator),
+            "-i", "pipe:0", "-an"};
+        command.insert(command.end(), codec.begin(), codec.end());
+        command.insert(command.end(), {"-crf", std::to_string(options_.crf), "-pix_fmt", "yuv420p",
+                                       "file:" + videoTemporary_});
+        const int failed = encoder_.start(command, true);
+        if (failed == ENOENT) {
+            *error = "ffmpeg is not installed, and a video needs it; install it (apt-get install ffmpeg) "
+                     "or capture into a folder instead (OUTPUT ending in /) for PNG frames and audio.wav";
+            return false;
+        }
+        if (failed) {
+            *error = std::string("cannot start ffmpeg: ") + std::strerror(failed);
             return false;
         }
         return true;
@@ -205,8 +256,8 @@ public:
 
     bool addFrame(std::uint64_t, const std::vector<std::uint8_t>& rgba, std::string* error) override
     {
-        if (std::fwrite(rgba.data(), 1, rgba.size(), pipe_) != rgba.size()) {
-            *error = "ffmpeg stopped taking frames (see its message above)";
+        if (!encoder_.write(rgba.data(), rgba.size())) {
+            *error = endSignal() ? interrupted : "ffmpeg stopped taking frames (see its message above)";
             return false;
         }
         return true;
@@ -214,129 +265,136 @@ public:
 
     bool addAudio(const std::vector<std::int16_t>& interleaved, std::size_t frames, std::string* error) override
     {
-        if (!wav_.write(interleaved, frames)) {
-            *error = audioTemporary_ + ": " + std::strerror(errno);
-            return false;
-        }
-        return true;
+        return sound_.write(interleaved, frames, error);
     }
 
     bool finish(std::string* error) override
     {
-        const int status = pclose(pipe_);
-        pipe_ = nullptr;
-        if (status != 0) {
-            *error = "ffmpeg failed while encoding the picture";
-            abandon();
+        const int encoded = encoder_.wait();
+        if (encoded != 0) {
+            *error = encoded < 0 ? interrupted : "ffmpeg failed while encoding the picture";
             return false;
         }
-        if (!wav_.close(error)) {
-            abandon();
+        if (!sound_.close(error))
             return false;
-        }
         const bool webm = lowerExtension(options_.output) == ".webm";
-        const std::string audioCodec = webm ? "-c:a libopus -b:a 160k" : "-c:a aac -b:a 192k";
-        const std::string mux = "ffmpeg -hide_banner -loglevel error -y -i " + shellQuote(videoTemporary_) +
-                                " -i " + shellQuote(audioTemporary_) + " -map 0:v -map 1:a -c:v copy " +
-                                audioCodec + " " + shellQuote(finalTemporary_);
-        if (std::system(mux.c_str()) != 0) {
-            *error = "ffmpeg failed while adding the sound";
-            abandon();
+        std::vector<std::string> mux = {
+            "ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin", "-y", "-i", "file:" + videoTemporary_,
+            "-f", "s16le", "-ar", std::to_string(sampleRate_), "-ac", "2", "-i", "file:" + sound_.temporaryPath(),
+            "-map", "0:v", "-map", "1:a", "-c:v", "copy"};
+        if (webm)
+            mux.insert(mux.end(), {"-c:a", "libopus", "-b:a", "160k"});
+        else
+            mux.insert(mux.end(), {"-c:a", "aac", "-b:a", "192k"});
+        mux.push_back("file:" + finalTemporary_);
+        const int started = muxer_.start(mux, false);
+        const int muxed = started ? started : muxer_.wait();
+        if (muxed != 0) {
+            *error = muxed < 0 ? interrupted : "ffmpeg failed while adding the sound";
             return false;
         }
-        std::remove(videoTemporary_.c_str());
-        std::remove(audioTemporary_.c_str());
-        return commit(finalTemporary_, options_.output, error);
+        // A signal during the last step is still a signal: the video does not
+        // appear.
+        if (endSignal()) {
+            *error = interrupted;
+            return false;
+        }
+        if (std::rename(finalTemporary_.c_str(), options_.output.c_str()) != 0) {
+            *error = fileError(options_.output);
+            return false;
+        }
+        finalTemporary_.clear();
+        abandon();  // what is left is temporary
+        return true;
     }
 
     void abandon() override
     {
-        if (pipe_) {
-            pclose(pipe_);
-            pipe_ = nullptr;
+        encoder_.kill();
+        muxer_.kill();
+        sound_.discard();
+        for (std::string* name : {&videoTemporary_, &finalTemporary_}) {
+            if (!name->empty())
+                unlink(name->c_str());
+            name->clear();
         }
-        wav_.discard();
-        std::remove(videoTemporary_.c_str());
-        std::remove(audioTemporary_.c_str());
-        std::remove(finalTemporary_.c_str());
     }
 
 private:
     CaptureOptions options_;
     int sampleRate_;
-    std::FILE* pipe_ = nullptr;
-    WavWriter wav_;
-    std::string videoTemporary_, audioTemporary_, finalTemporary_;
+    ChildProcess encoder_, muxer_;
+    SoundWriter sound_;
+    std::string videoTemporary_, finalTemporary_;
 };
 
 } // namespace
 
-WavWriter::~WavWriter()
+bool SoundWriter::open(const std::string& path, int sampleRate, Format format, std::string* error)
 {
-    discard();
-}
-
-bool WavWriter::open(const std::string& path, int sampleRate, std::string* error)
-{
-    path_ = path;
-    file_ = std::fopen(path.c_str(), "wb");
-    if (!file_) {
-        *error = path + ": " + std::strerror(errno);
-        return false;
-    }
+    format_ = format;
     dataBytes_ = 0;
-    std::fwrite("RIFF", 1, 4, file_);
-    put32(file_, 0);  // completed at close
-    std::fwrite("WAVEfmt ", 1, 8, file_);
-    put32(file_, 16);
-    put16(file_, 1);  // PCM
-    put16(file_, 2);
-    put32(file_, static_cast<std::uint32_t>(sampleRate));
-    put32(file_, static_cast<std::uint32_t>(sampleRate) * 4);
-    put16(file_, 4);
-    put16(file_, 16);
-    std::fwrite("data", 1, 4, file_);
-    put32(file_, 0);
-    return true;
-}
-
-bool WavWriter::write(const std::vector<std::int16_t>& interleaved, std::size_t frames)
-{
-    // Little-endian samples, as the machine holds them on every target we build for.
-    const std::size_t count = frames * 2;
-    if (std::fwrite(interleaved.data(), sizeof(std::int16_t), count, file_) != count)
+    if (!file_.open(path, error))
         return false;
-    dataBytes_ += count * sizeof(std::int16_t);
+    if (format_ == Format::raw)
+        return true;
+    const auto rate = static_cast<std::uint32_t>(sampleRate);
+    std::uint8_t header[44] = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
+                               16, 0, 0, 0, 1, 0, 2, 0};  // PCM, stereo; sizes completed at the end
+    auto put32 = [&](int at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            header[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+    };
+    put32(24, rate);
+    put32(28, rate * 4);
+    header[32] = 4;
+    header[34] = 16;
+    std::memcpy(header + 36, "data", 4);
+    return file_.write(header, sizeof header, error);
+}
+
+bool SoundWriter::write(const std::vector<std::int16_t>& interleaved, std::size_t frames, std::string* error)
+{
+    const std::size_t bytes = frames * 2 * sizeof(std::int16_t);
+    if (format_ == Format::wav && dataBytes_ + bytes > maxWavDataBytes) {
+        *error = file_.path() + ": the sound passes " + byteSize(maxWavDataBytes) + ", more than a WAV file holds";
+        return false;
+    }
+    // Little-endian samples, as the machine holds them on every target we build for.
+    if (!file_.write(interleaved.data(), bytes, error))
+        return false;
+    dataBytes_ += bytes;
     return true;
 }
 
-bool WavWriter::close(std::string* error)
+bool SoundWriter::close(std::string* error)
 {
-    if (!file_)
-        return true;
-    std::fseek(file_, 4, SEEK_SET);
-    put32(file_, static_cast<std::uint32_t>(36 + dataBytes_));
-    std::fseek(file_, 40, SEEK_SET);
-    put32(file_, static_cast<std::uint32_t>(dataBytes_));
-    const bool ok = std::fclose(file_) == 0;
-    file_ = nullptr;
-    if (!ok)
-        *error = path_ + ": " + std::strerror(errno);
-    return ok;
+    if (format_ == Format::wav && file_.isOpen()) {
+        std::uint8_t size[4];
+        auto patch = [&](long at, std::uint32_t v) {
+            for (int i = 0; i < 4; ++i)
+                size[i] = static_cast<std::uint8_t>(v >> (8 * i));
+            return std::fseek(file_.stream(), at, SEEK_SET) == 0 && std::fwrite(size, 1, 4, file_.stream()) == 4;
+        };
+        if (!patch(4, static_cast<std::uint32_t>(36 + dataBytes_)) ||
+            !patch(40, static_cast<std::uint32_t>(dataBytes_))) {
+            *error = fileError(file_.path());
+            file_.discard();
+            return false;
+        }
+    }
+    return file_.close(error);
 }
 
-void WavWriter::discard()
+bool SoundWriter::commit(std::string* error)
 {
-    if (file_) {
-        std::fclose(file_);
-        file_ = nullptr;
-        std::remove(path_.c_str());
-    }
+    return close(error) && file_.commit(error);
 }
 
 bool outputIsFolder(const std::string& output)
 {
-    return (!output.empty() && output.back() == '/') || fs::is_directory(output);
+    std::error_code ec;
+    return (!output.empty() && output.back() == '/') || fs::is_directory(output, ec);
 }
 
 bool isVideoPath(const std::string& output)
@@ -345,35 +403,106 @@ bool isVideoPath(const std::string& output)
     return ext == ".mp4" || ext == ".mkv" || ext == ".webm";
 }
 
+bool checkOutputFile(const std::string& path, bool force, std::string* error)
+{
+    struct stat info{};
+    if (lstat(path.c_str(), &info) != 0) {
+        if (errno != ENOENT) {
+            *error = fileError(path);
+            return false;
+        }
+        return checkFolderOf(path, error);
+    }
+    if (S_ISDIR(info.st_mode)) {
+        *error = path + ": " + std::strerror(EISDIR);
+        return false;
+    }
+    if (!force) {
+        *error = path + ": already exists; use --force to replace it";
+        return false;
+    }
+    return true;
+}
+
+std::unique_ptr<CaptureOutput> prepareCaptureOutput(const CaptureOptions& options, int sampleRate,
+                                                    std::string* error)
+{
+    const std::string& output = options.output;
+    if (!outputIsFolder(output)) {
+        if (!isVideoPath(output)) {
+            *error = output + ": unknown kind of output; name a .mp4, .mkv or .webm file, or a folder (ending in /)";
+            return nullptr;
+        }
+        if (!checkOutputFile(output, options.force, error))
+            return nullptr;
+        return std::make_unique<VideoOutput>(options, sampleRate);
+    }
+
+    std::string folder = withoutTrailingSlashes(output);
+    const std::string name = fs::path(folder).filename().string();
+    if (folder == "/" || name == "." || name == "..") {
+        *error = output + ": the capture takes the folder's place; name a new folder instead";
+        return nullptr;
+    }
+    struct stat info{};
+    if (lstat(folder.c_str(), &info) != 0) {
+        if (errno != ENOENT) {
+            *error = fileError(output);
+            return nullptr;
+        }
+        if (!checkFolderOf(folder, error))
+            return nullptr;
+        return std::make_unique<FolderOutput>(folder, output, options, sampleRate);
+    }
+    // A link to a folder: the capture goes where it points.
+    std::error_code ec;
+    if (S_ISLNK(info.st_mode))
+        folder = fs::canonical(folder, ec).string();
+    if (ec || !fs::is_directory(folder, ec)) {
+        *error = output + ": " + (ec ? ec.message() : std::strerror(ENOTDIR));
+        return nullptr;
+    }
+    // What may be replaced is an earlier capture, and only with --force;
+    // anything else in the folder is the user's.
+    bool holdsCapture = false;
+    for (fs::directory_iterator entry(folder, ec), end; !ec && entry != end; entry.increment(ec)) {
+        const std::string file = entry->path().filename().string();
+        if (!isCaptureFileName(file)) {
+            *error = output + ": holds " + file + ", which is not a capture's; name a new or empty folder";
+            return nullptr;
+        }
+        holdsCapture = true;
+    }
+    if (ec) {
+        *error = output + ": " + ec.message();
+        return nullptr;
+    }
+    if (holdsCapture && !options.force) {
+        *error = output + ": already holds a capture; use --force to replace it";
+        return nullptr;
+    }
+    return std::make_unique<FolderOutput>(folder, output, options, sampleRate);
+}
+
+bool soundFits(const CaptureOptions& options, std::uint64_t sampleFrames, int sampleRate, std::string* error)
+{
+    const std::uint64_t bytes = sampleFrames * 4;
+    if (!outputIsFolder(options.output) || bytes <= SoundWriter::maxWavDataBytes)
+        return true;
+    const double hours = static_cast<double>(SoundWriter::maxWavDataBytes / 4) / sampleRate / 3600.0;
+    char limit[32];
+    std::snprintf(limit, sizeof limit, "%.1f hours", hours);
+    *error = options.output + ": the capture's sound would take " + byteSize(bytes) + ", more than audio.wav can hold (" +
+             byteSize(SoundWriter::maxWavDataBytes) + ", " + limit +
+             "); capture less (--seconds, --frames) or into a video";
+    return false;
+}
+
 std::unique_ptr<CaptureOutput> openCaptureOutput(const CaptureOptions& options, int sampleRate,
                                                  std::string* error)
 {
-    if (outputIsFolder(options.output)) {
-        const std::string folder = options.output;
-        if (!options.force && (fs::exists(folder + "/audio.wav") || fs::exists(folder + "/frame-000000.png"))) {
-            *error = folder + ": already holds a capture; use --force to overwrite it";
-            return nullptr;
-        }
-        auto output = std::make_unique<FolderOutput>(folder, options.width, options.height, sampleRate);
-        if (!output->start(error))
-            return nullptr;
-        return output;
-    }
-    if (!isVideoPath(options.output)) {
-        *error = options.output + ": unknown kind of output; name a .mp4, .mkv or .webm file, or a folder (ending in /)";
-        return nullptr;
-    }
-    if (!options.force && fs::exists(options.output)) {
-        *error = options.output + ": already exists; use --force to overwrite it";
-        return nullptr;
-    }
-    if (!haveFfmpeg()) {
-        *error = "ffmpeg is not installed, and a video needs it; install it (apt-get install ffmpeg) "
-                 "or capture into a folder instead (OUTPUT ending in /) for PNG frames and audio.wav";
-        return nullptr;
-    }
-    auto output = std::make_unique<VideoOutput>(options, sampleRate);
-    if (!output->start(error))
+    std::unique_ptr<CaptureOutput> output = prepareCaptureOutput(options, sampleRate, error);
+    if (output && !output->start(error))
         return nullptr;
     return output;
 }

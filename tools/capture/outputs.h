@@ -1,38 +1,56 @@
 // Where captured frames and sound go: numbered PNGs and a WAV in a folder, or
-// a video file made by ffmpeg. Either way nothing appears under a requested
-// name until it is complete: files are written under temporary names and
-// renamed when done, and abandon() removes what was under way.
+// a video file made by ffmpeg.
+//
+// Every output is whole or untouched. Everything is written under temporary
+// names in the destination's folder (a folder capture into a temporary
+// folder beside it) and moved into place by finish(); an earlier output that
+// --force replaces stays as it was until then. Abandoned (failed,
+// interrupted, or destroyed before finish) the temporaries go, and the
+// requested name keeps what it held.
 #ifndef MARDUNQIST_CAPTURE_OUTPUTS_H
 #define MARDUNQIST_CAPTURE_OUTPUTS_H
 
 #include "capture_options.h"
+#include "os/whole_file.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
-// A 16-bit stereo WAV written as it goes; the header is completed at close.
-class WavWriter {
+// 16-bit stereo sound written as it goes: a WAV (its header completed at the
+// end) or plain samples with no header.
+class SoundWriter {
 public:
-    ~WavWriter();
-    bool open(const std::string& path, int sampleRate, std::string* error);
-    bool write(const std::vector<std::int16_t>& interleaved, std::size_t frames);
+    enum class Format { wav, raw };
+    // A WAV counts its bytes in 32 bits: 4 GiB less its header at most.
+    static constexpr std::uint64_t maxWavDataBytes = 0xFFFFFFFFu - 36;
+
+    bool open(const std::string& path, int sampleRate, Format format, std::string* error);
+    // False with "FILE: why" on a write error, or for a WAV that would pass
+    // what it can hold.
+    bool write(const std::vector<std::int16_t>& interleaved, std::size_t frames, std::string* error);
+    // Completes the header and closes; the file stays under its temporary name.
     bool close(std::string* error);
-    void discard();
+    // close, then the file takes its name.
+    bool commit(std::string* error);
+    void discard() { file_.discard(); }
+    const std::string& temporaryPath() const { return file_.temporaryPath(); }
 
 private:
-    std::FILE* file_ = nullptr;
-    std::string path_;
+    WholeFile file_;
+    Format format_ = Format::wav;
     std::uint64_t dataBytes_ = 0;
 };
 
 // addFrame and addAudio may be called from two different threads (frames
-// come from the capture's frame pipe); finish and abandon from one, after both.
+// come from the capture's frame pipe); the rest from one, after both.
 class CaptureOutput {
 public:
     virtual ~CaptureOutput() = default;
+    // Makes the temporaries (and starts the encoder). Nothing before it
+    // touches the file system.
+    virtual bool start(std::string*) { return true; }
     // Rows top-down, RGBA.
     virtual bool addFrame(std::uint64_t index, const std::vector<std::uint8_t>& rgbaTopDown,
                           std::string* error) = 0;
@@ -50,8 +68,23 @@ bool outputIsFolder(const std::string& output);
 // A video container ffmpeg knows by this file's extension (.mp4, .mkv, .webm).
 bool isVideoPath(const std::string& output);
 
-// The output for the options, or nullptr with a reason (an existing output
-// without --force, a missing ffmpeg, an unknown extension).
+// Refuses a file the capture would write (OUTPUT, --timeline) that exists
+// without --force, or whose name or folder is unusable: false with one line
+// naming it and the reason.
+bool checkOutputFile(const std::string& path, bool force, std::string* error);
+
+// The output for the options, checked but not started, or nullptr with one
+// line naming OUTPUT and the reason: unusable name or folder, an existing
+// output without --force, a folder holding files that are not a capture's,
+// an unknown extension.
+std::unique_ptr<CaptureOutput> prepareCaptureOutput(const CaptureOptions& options, int sampleRate,
+                                                    std::string* error);
+
+// Refuses, before anything is written, a folder capture whose audio.wav
+// would pass what a WAV holds (a video keeps its sound in a plain file).
+bool soundFits(const CaptureOptions& options, std::uint64_t sampleFrames, int sampleRate, std::string* error);
+
+// prepareCaptureOutput, then start.
 std::unique_ptr<CaptureOutput> openCaptureOutput(const CaptureOptions& options, int sampleRate,
                                                  std::string* error);
 

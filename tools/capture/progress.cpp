@@ -27,6 +27,12 @@ void Progress::finish(std::uint64_t framesDone)
         print(framesDone, true);
 }
 
+void Progress::breakLine()
+{
+    if (!quiet_ && terminal_)
+        std::fputc('\n', stderr);
+}
+
 void Progress::print(std::uint64_t framesDone, bool last)
 {
     const double elapsed = std::chrono::duration<double>(Clock::now() - started_).count();

@@ -11,6 +11,8 @@ public:
     Progress(std::uint64_t expectedFrames, bool quiet);
     void update(std::uint64_t framesDone);
     void finish(std::uint64_t framesDone);
+    // Ends the live bar's line, so that a message after it has its own.
+    void breakLine();
 
 private:
     using Clock = std::chrono::steady_clock;

@@ -137,8 +137,9 @@ e2e_window_event_line() {
 
 # e2e_start_program [ENV-ARGS...] [-- PROGRAM-ARGS...]: run the show
 # ($E2E_PROGRAM, by default the one just built) in a fresh folder (empty, or
-# holding copies of $E2E_DATA's files) with the dummy audio driver; arguments
-# before "--" go to env(1) (VAR=VALUE, -u VAR), the rest to the show.
+# holding copies of $E2E_DATA's files, special files and links as they are)
+# with the dummy audio driver; arguments before "--" go to env(1)
+# (VAR=VALUE, -u VAR), the rest to the show.
 # Sets E2E_PID and E2E_RUN (the folder, holding stdout and stderr).
 e2e_start_program() {
     local env_args=()
@@ -148,7 +149,7 @@ e2e_start_program() {
     E2E_RUN="$E2E_TMP/run$E2E_RUNS"
     mkdir -p "$E2E_RUN"
     # The show's data files, when the test set E2E_DATA to a folder of them.
-    if [ -n "${E2E_DATA:-}" ]; then cp "$E2E_DATA"/* "$E2E_RUN"/; fi
+    if [ -n "${E2E_DATA:-}" ]; then cp -a "$E2E_DATA"/. "$E2E_RUN"/; fi
     (cd "$E2E_RUN" && export SDL_AUDIODRIVER=dummy &&
         exec env "${env_args[@]}" "${E2E_PROGRAM:-$E2E_BUILD/mardunqist}" "$@" \
             >"$E2E_RUN/stdout" 2>"$E2E_RUN/stderr") &

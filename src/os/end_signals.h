@@ -1,0 +1,28 @@
+// The signals a user or a session sends to end a program: SIGINT (Ctrl-C),
+// SIGTERM (kill), SIGHUP (the terminal went away) and SIGQUIT (Ctrl-\).
+// Caught, they only note which one came; the program looks at the note and
+// takes its orderly way out (the desktop's display mode given back,
+// temporary files removed). Whatever waits on a child or a pipe can poll
+// endSignalFd() beside it, so no wait outlasts a signal.
+#ifndef MARDUNQIST_OS_END_SIGNALS_H
+#define MARDUNQIST_OS_END_SIGNALS_H
+
+// Installs the handlers (once; calling again does nothing).
+void catchEndSignals();
+
+// The first of the four caught so far, 0 while none has come.
+int endSignal();
+
+// Like endSignal, but forgets it: the next call gives 0 until another comes.
+int takeEndSignal();
+
+// Readable from the moment a signal has been caught; -1 before catchEndSignals.
+int endSignalFd();
+
+// The exit status a shell gives a program the signal ended: 128 + signal.
+int endSignalStatus(int signal);
+
+// "SIGINT", "SIGTERM", ...
+const char* endSignalName(int signal);
+
+#endif

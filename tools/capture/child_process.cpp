@@ -1,0 +1,132 @@
+#include "child_process.h"
+
+#include "os/end_signals.h"
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+int ChildProcess::start(const std::vector<std::string>& argv, bool pipeInput)
+{
+    int fds[2] = {-1, -1};
+    if (pipeInput && pipe2(fds, O_CLOEXEC) != 0)
+        return errno;
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (pipeInput)
+        posix_spawn_file_actions_adddup2(&actions, fds[0], STDIN_FILENO);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    // The child takes the defaults the capture changed for itself, and the
+    // terminal's signals go to the capture alone.
+    sigset_t defaults, none;
+    sigemptyset(&defaults);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGXFSZ})
+        sigaddset(&defaults, signal);
+    sigemptyset(&none);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETPGROUP);
+
+    std::vector<char*> args;
+    for (const std::string& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    const int failed = posix_spawnp(&pid_, args[0], &actions, &attributes, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    if (pipeInput)
+        close(fds[0]);
+    if (failed) {
+        pid_ = -1;
+        if (pipeInput)
+            close(fds[1]);
+        return failed;
+    }
+    if (pipeInput) {
+        input_ = fds[1];
+        // Never blocked in a write: poll says when the child takes more.
+        fcntl(input_, F_SETFL, fcntl(input_, F_GETFL) | O_NONBLOCK);
+    }
+    return 0;
+}
+
+bool ChildProcess::write(const void* data, std::size_t size)
+{
+    const auto* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        if (endSignal())
+            return false;
+        pollfd fds[2] = {{input_, POLLOUT, 0}, {endSignalFd(), POLLIN, 0}};
+        if (poll(fds, endSignalFd() >= 0 ? 2 : 1, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (fds[0].revents & (POLLERR | POLLHUP))
+            return false;
+        if (!(fds[0].revents & POLLOUT))
+            continue;
+        const ssize_t written = ::write(input_, bytes, size);
+        if (written < 0) {
+            if (errno == EAGAIN || errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+void ChildProcess::closeInput()
+{
+    if (input_ >= 0) {
+        close(input_);
+        input_ = -1;
+    }
+}
+
+int ChildProcess::wait()
+{
+    closeInput();
+    while (pid_ > 0) {
+        int status = 0;
+        const pid_t done = waitpid(pid_, &status, WNOHANG);
+        if (done == pid_) {
+            pid_ = -1;
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        }
+        if (done < 0 && errno != EINTR) {
+            pid_ = -1;
+            return -1;
+        }
+        if (endSignal()) {
+            kill();
+            return -1;
+        }
+        // The signal's wake-up, or a look at the child every 50 ms.
+        pollfd wake{endSignalFd(), POLLIN, 0};
+        poll(&wake, endSignalFd() >= 0 ? 1 : 0, 50);
+    }
+    return -1;
+}
+
+void ChildProcess::kill()
+{
+    closeInput();
+    if (pid_ > 0) {
+        ::kill(pid_, SIGKILL);
+        while (waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
+        }
+        pid_ = -1;
+    }
+}

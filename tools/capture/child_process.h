@@ -1,0 +1,45 @@
+// ffmpeg as a child of the capture: started without a shell (a name is
+// passed as it is, quotes and all), in a process group of its own (a Ctrl-C
+// in the terminal reaches the capture, which then decides), and written to
+// and waited for in a way that an end signal (os/end_signals.h) interrupts,
+// however stuck the child is.
+#ifndef MARDUNQIST_CAPTURE_CHILD_PROCESS_H
+#define MARDUNQIST_CAPTURE_CHILD_PROCESS_H
+
+#include <cstddef>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    // A child still running is killed: nobody waits for its work any more.
+    ~ChildProcess() { kill(); }
+
+    // Runs argv[0], found on PATH; with pipeInput its standard input is a
+    // pipe that write() fills. 0, or the error number (ENOENT: not installed).
+    int start(const std::vector<std::string>& argv, bool pipeInput);
+
+    // All of it into the child's standard input. False when the child
+    // stopped reading or an end signal came.
+    bool write(const void* data, std::size_t size);
+
+    // End of input: the child sees it finish.
+    void closeInput();
+
+    // Waits for the child to end: its exit status (0 is success), or -1 when
+    // an end signal came first (the child is then killed).
+    int wait();
+
+    // Ends the child at once (SIGKILL, it may be stopped) and reaps it.
+    void kill();
+
+private:
+    pid_t pid_ = -1;
+    int input_ = -1;
+};
+
+#endif

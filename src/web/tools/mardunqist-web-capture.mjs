@@ -172,6 +172,8 @@ async function capture(options, cleanup) {
     if (message.type() === 'warn' || message.type() === 'error') process.stderr.write(`${message.text()}\n`);
   });
   page.on('pageerror', (error) => finished({ ok: false, error: `the page failed: ${error.message}` }));
+  page.on('error', (error) => finished({ ok: false, error: `the page crashed: ${error.message}` }));
+  browser.on('disconnected', () => finished({ ok: false, error: 'the browser ended before the capture did' }));
   const query = new URLSearchParams({
     width: options.width, height: options.height, fps: options.fps, seedTick: options.seedTick, data: '/data/',
   });

@@ -3,7 +3,7 @@
 // rasterisers (SwiftShader, llvmpipe) round.
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import { mkdir, readdir, readFile } from 'node:fs/promises';
+import { mkdir, readdir, readFile, writeFile } from 'node:fs/promises';
 import path from 'node:path';
 import test from 'node:test';
 import { webBuild, nativeBuild, scratchFolder } from './lib.mjs';
@@ -57,8 +57,10 @@ test('the web capture leaves OUTPUT whole or untouched', async (t) => {
   assert.deepEqual(await readdir(folder), []);
 
   await mkdir(path.join(folder, 'out'));
-  const refused = capture('--frames', '1', '--data', folder, path.join(folder, 'out/'));
+  await writeFile(path.join(folder, 'out', 'notes.txt'), 'mine');
+  const refused = capture('--force', '--frames', '1', '--data', folder, path.join(folder, 'out/'));
   assert.equal(refused.status, 1);
-  assert.match(refused.stderr, /out\/: exists; give --force to replace it/);
-  assert.equal(capture('--fps', '1/2', 'x/').status, 2);
+  assert.match(refused.stderr, /out\/: holds notes\.txt, which is not a capture's/);
+  assert.deepEqual(await readdir(path.join(folder, 'out')), ['notes.txt']);
+  assert.equal(capture('--fps', '1/2', 'x/').status, 1);
 });

@@ -26,7 +26,7 @@ options:
   --seed-tick T     the tick count the random seed is made from; default 4200000
   --data DIR        read Vostr_1.it and the pictures from DIR; default .
   --timeline FILE   write frame,time_ms,order,row,playing for every frame (CSV)
-  --force           replace OUTPUT/ and the timeline file if they exist
+  --force           replace an earlier capture in OUTPUT/, and the timeline file
   --quiet           no progress on stderr
   --help            this text
 
@@ -113,13 +113,35 @@ function progressPrinter(quiet) {
   };
 }
 
-async function capture(options, cleanup) {
-  const output = path.resolve(options.output);
-  if (!options.force && (await exists(output))) {
-    throw new Error(`${options.output}: exists; give --force to replace it`);
+const isCaptureFile = (name) => name === 'audio.wav' || /^frame-\d{6,}\.png$/.test(name);
+
+// The folder the capture will take the place of: a new one, an empty one, or
+// (with --force) an earlier capture; anything else in it is the user's.
+async function checkOutputFolder(options) {
+  let output = path.resolve(options.output);
+  const name = path.basename(options.output.replace(/\/+$/, ''));
+  if (output === path.parse(output).root || name === '.' || name === '..') {
+    throw new Error(`${options.output}: the capture takes the folder's place; name a new folder instead`);
   }
+  const info = await fs.lstat(output).catch((error) => {
+    if (error.code === 'ENOENT') return null;
+    throw new Error(`${options.output}: ${error.message}`);
+  });
+  if (!info) return output;
+  if (info.isSymbolicLink()) output = await fs.realpath(output);
+  const entries = await fs.readdir(output).catch((error) => {
+    throw new Error(`${options.output}: ${error.code === 'ENOTDIR' ? 'Not a directory' : error.message}`);
+  });
+  const foreign = entries.find((entry) => !isCaptureFile(entry));
+  if (foreign) throw new Error(`${options.output}: holds ${foreign}, which is not a capture's; name a new or empty folder`);
+  if (entries.length && !options.force) throw new Error(`${options.output}: already holds a capture; use --force to replace it`);
+  return output;
+}
+
+async function capture(options, cleanup) {
+  const output = await checkOutputFolder(options);
   if (options.timeline && !options.force && (await exists(options.timeline))) {
-    throw new Error(`${options.timeline}: exists; give --force to replace it`);
+    throw new Error(`${options.timeline}: already exists; use --force to replace it`);
   }
   const dataDir = path.resolve(options.data);
   if (!(await fs.stat(dataDir).then((s) => s.isDirectory(), () => false))) {
@@ -210,7 +232,7 @@ async function main() {
     options = parseOptions(process.argv.slice(2));
   } catch (error) {
     process.stderr.write(`${tool}: ${error.message}\n`);
-    return 2;
+    return 1;
   }
   if (options.help) {
     process.stdout.write(usage);

@@ -17,11 +17,20 @@ bool holdsModule(const std::string& folder)
     return fs::is_regular_file(dataFile(folder, moduleFile), ec);
 }
 
+// Anything under the module's name in the working directory is the user's
+// show: one that is no module (a FIFO, a folder, a broken link) is reported
+// by the loader, not quietly swapped for the installed show.
+bool namesModule(const std::string& folder)
+{
+    std::error_code ec;
+    return fs::exists(fs::symlink_status(dataFile(folder, moduleFile), ec));
+}
+
 } // namespace
 
 std::string findDataFolder(const std::string& installed)
 {
-    if (holdsModule("") || installed.empty() || !holdsModule(installed))
+    if (namesModule("") || installed.empty() || !holdsModule(installed))
         return "";
     return installed;
 }

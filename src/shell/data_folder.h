@@ -5,9 +5,10 @@
 
 #include <string>
 
-// The working directory when it holds the module (a user's own show), else
-// `installed` when that holds it, else the working directory again, so that
-// the missing module is reported under its usual name.
+// The working directory when it holds anything by the module's name (a
+// user's own show), else `installed` when that holds the module, else the
+// working directory again, so that the missing module is reported under its
+// usual name.
 std::string findDataFolder(const std::string& installed);
 
 // The installed data folder: share/mardunqist beside the bin/ folder that

@@ -45,6 +45,11 @@ TEST(DataFolder, WorkingDirectoryWithAModuleWinsElseTheInstalledData)
     // Pictures alone do not make a show folder.
     touch(work / "0.jpg");
     EXPECT_EQ(findDataFolder(installed.string()), installed.string());
+    // Anything by the module's name is the user's, even what is no module:
+    // the loader then says what it is.
+    fs::create_symlink("/dev/zero", work / "Vostr_1.it");
+    EXPECT_EQ(findDataFolder(installed.string()), "");
+    fs::remove(work / "Vostr_1.it");
     touch(work / "Vostr_1.it");
     EXPECT_EQ(findDataFolder(installed.string()), "");
     EXPECT_EQ(dataFile("", "Vostr_1.it"), "Vostr_1.it");

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The capture tool on the short module at small sizes: frame count, sound
-# length, determinism, the timeline, a fractional frame rate, the video path;
-# the ways a capture must refuse, or give up leaving its output whole or
-# untouched; names and files that are not what they seem.
+# length, determinism (videos too), the timeline, a fractional frame rate,
+# the video path and its encoder settings; the ways a capture must refuse,
+# or give up leaving its output whole or untouched; names and files that are
+# not what they seem.
 # Usage: capture.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
@@ -55,6 +56,18 @@ audio=$(ffprobe -v error -select_streams a:0 -show_entries stream=duration -of c
 awk -v v="$video" -v a="$audio" 'BEGIN { d = v - a; exit !(d < 0.034 && d > -0.034 && v > 7) }' ||
     e2e_fail "video lasts $video s, sound $audio s"
 ls ./*.partial-* >/dev/null 2>&1 && e2e_fail "temporary files left beside the video"
+# The same bytes again, whatever the machine's cores (the encoder's threads
+# are fixed), in every container; --preset reaches the encoder.
+"$capture" --quiet --data "$data" --size 160x120 --fps 30 again.mp4 || e2e_fail "second video capture failed"
+cmp -s show.mp4 again.mp4 || e2e_fail "two videos with the same options differ"
+grep -aq "threads=4 " show.mp4 || e2e_fail "the encoder's thread count is not fixed"
+for ext in mkv webm; do
+    "$capture" --quiet --data "$data" --size 96x72 --frames 40 "one.$ext" &&
+        "$capture" --quiet --data "$data" --size 96x72 --frames 40 "two.$ext" || e2e_fail ".$ext capture failed"
+    cmp -s "one.$ext" "two.$ext" || e2e_fail "two .$ext captures with the same options differ"
+done
+"$capture" --quiet --data "$data" --size 96x72 --frames 40 --preset ultrafast fast.mp4 || e2e_fail "--preset failed"
+grep -aq "cabac=0" fast.mp4 && ! grep -aq "cabac=0" show.mp4 || e2e_fail "--preset ultrafast did not reach x264"
 
 # 5. Refusals before any work: one line naming what is wrong, status 1, and
 #    nothing made (no output, no temporaries, no folder).
@@ -76,6 +89,7 @@ mkdir -p "$E2E_TMP/empty"
 refused "Vostr_1.it: No such file or directory" --data "$E2E_TMP/empty" e/
 refused "is not a frame rate" --fps 0 x/
 refused "is not a frame rate" --fps 1/1000000 x/
+refused "'quick' is not an encoder preset (ultrafast, superfast," --preset quick x.mp4
 # A folder capture whose sound would pass what a WAV holds, before a byte of it.
 refused "more than audio.wav can hold" --fps 30 --frames 1100000 long/
 # Names the system cannot use: a link that loops, a name too long, a folder

@@ -54,7 +54,8 @@ TEST(CaptureOptions, ParsesTheDocumentedOptions)
     CaptureOptions o;
     std::string error;
     ASSERT_TRUE(parse({"--fps", "60000/1001", "--size", "640x480", "--frames", "90", "--seed-tick", "77",
-                       "--data", "d", "--timeline", "t.csv", "--crf", "23", "--force", "--quiet", "out.mp4"},
+                       "--data", "d", "--timeline", "t.csv", "--crf", "23", "--preset", "veryslow", "--force",
+                       "--quiet", "out.mp4"},
                       &o, &error))
         << error;
     EXPECT_EQ(o.fps.numerator, 60000u);
@@ -66,6 +67,7 @@ TEST(CaptureOptions, ParsesTheDocumentedOptions)
     EXPECT_EQ(o.dataDir, "d");
     EXPECT_EQ(o.timelineCsv, "t.csv");
     EXPECT_EQ(o.crf, 23);
+    EXPECT_EQ(o.preset, "veryslow");
     EXPECT_TRUE(o.force);
     EXPECT_TRUE(o.quiet);
     EXPECT_EQ(o.output, "out.mp4");
@@ -79,6 +81,7 @@ TEST(CaptureOptions, ParsesTheDocumentedOptions)
     EXPECT_EQ(defaults.height, 768);
     EXPECT_EQ(defaults.fps.numerator, 60u);
     EXPECT_FALSE(defaults.frames.has_value());
+    EXPECT_EQ(defaults.preset, "superfast");
 }
 
 TEST(CaptureOptions, RefusesBadInputWithAReason)
@@ -95,6 +98,8 @@ TEST(CaptureOptions, RefusesBadInputWithAReason)
         {"--frames", "-3", "o/"},
         {"--seconds", "abc", "o/"},
         {"--crf", "99", "o/"},
+        {"--preset", "quick", "o.mp4"},
+        {"--preset", "Medium", "o.mp4"},
         {"--seed-tick", "4294967296", "o/"},
         {"--bogus", "o/"},
         {"a/", "b/"},

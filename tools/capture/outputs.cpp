@@ -212,10 +212,26 @@ private:
     SoundWriter sound_;
 };
 
+// The encoder's threads: a fixed count, not the machine's, since x264 (and
+// libvpx with one thread) writes other bytes with another count. Four: no
+// count was faster on two cores, and larger machines get some use of theirs.
+constexpr const char* encoderThreads = "4";
+
+// The picture's encoder and its speed.
+std::vector<std::string> videoCodec(const std::string& presetName, bool webm)
+{
+    const EncoderPreset* preset = findEncoderPreset(presetName);
+    if (webm)
+        return {"-c:v", "libvpx-vp9", "-b:v", "0", "-row-mt", "1", "-deadline", preset->vp9Deadline,
+                "-cpu-used", std::to_string(preset->vp9CpuUsed), "-threads", encoderThreads};
+    return {"-c:v", "libx264", "-preset", preset->name, "-tune", "animation", "-threads", encoderThreads};
+}
+
 // Video: frames piped raw into ffmpeg (picture only), the sound into a plain
 // sample file beside it; at the end one more ffmpeg run muxes both into the
 // final file. Every name goes to ffmpeg behind "file:", so a name like
-// "take:2.mp4" is not taken for a protocol.
+// "take:2.mp4" is not taken for a protocol, and "+bitexact" because Matroska
+// otherwise writes random IDs.
 class VideoOutput : public CaptureOutput {
 public:
     VideoOutput(const CaptureOptions& options, int sampleRate) : options_(options), sampleRate_(sampleRate) {}
@@ -229,18 +245,15 @@ public:
         finalTemporary_ = WholeFile::temporaryName(options_.output);
         if (!sound_.open(options_.output + ".sound.raw", sampleRate_, SoundWriter::Format::raw, error))
             return false;
-        const std::vector<std::string> codec =
-            ext == ".webm" ? std::vector<std::string>{"-c:v", "libvpx-vp9", "-b:v", "0", "-row-mt", "1", "-deadline",
-                                                      "good", "-cpu-used", "4"}
-                           : std::vector<std::string>{"-c:v", "libx264", "-preset", "medium", "-tune", "animation"};
+        const std::vector<std::string> codec = videoCodec(options_.preset, ext == ".webm");
         std::vector<std::string> command = {
             "ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin", "-y", "-f", "rawvideo", "-pix_fmt", "rgba",
             "-s", std::to_string(options_.width) + "x" + std::to_string(options_.height),
             "-r", std::to_string(options_.fps.numerator) + "/" + std::to_string(options_.fps.denominator),
             "-i", "pipe:0", "-an"};
         command.insert(command.end(), codec.begin(), codec.end());
-        command.insert(command.end(), {"-crf", std::to_string(options_.crf), "-pix_fmt", "yuv420p",
-                                       "file:" + videoTemporary_});
+        command.insert(command.end(), {"-crf", std::to_string(options_.crf), "-pix_fmt", "yuv420p", "-fflags",
+                                       "+bitexact", "file:" + videoTemporary_});
         const int failed = encoder_.start(command, true);
         if (failed == ENOENT) {
             *error = "ffmpeg is not installed, and a video needs it; install it (apt-get install ffmpeg) "
@@ -286,7 +299,7 @@ public:
             mux.insert(mux.end(), {"-c:a", "libopus", "-b:a", "160k"});
         else
             mux.insert(mux.end(), {"-c:a", "aac", "-b:a", "192k"});
-        mux.push_back("file:" + finalTemporary_);
+        mux.insert(mux.end(), {"-fflags", "+bitexact", "file:" + finalTemporary_});
         const int started = muxer_.start(mux, false);
         const int muxed = started ? started : muxer_.wait();
         if (muxed != 0) {

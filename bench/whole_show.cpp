@@ -106,8 +106,8 @@ bool parseOptions(int argc, char** argv, Options* o)
     return true;
 }
 
-// The capture's output without encoding: each frame (top-down, as a video
-// gets it) is only hashed, a sample of it or every byte.
+// The capture's output without encoding: each frame (as the outputs get it)
+// is only hashed, a sample of it or every byte.
 class Discard : public CaptureOutput {
 public:
     explicit Discard(bool everyByte) : everyByte_(everyByte) {}

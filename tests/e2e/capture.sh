@@ -90,6 +90,7 @@ refused "Vostr_1.it: No such file or directory" --data "$E2E_TMP/empty" e/
 refused "is not a frame rate" --fps 0 x/
 refused "is not a frame rate" --fps 1/1000000 x/
 refused "'quick' is not an encoder preset (ultrafast, superfast," --preset quick x.mp4
+refused "x.mp4: H.264 needs an even width and height, not 65x48" --size 65x48 x.mp4
 # A folder capture whose sound would pass what a WAV holds, before a byte of it.
 refused "more than audio.wav can hold" --fps 30 --frames 1100000 long/
 # Names the system cannot use: a link that loops, a name too long, a folder

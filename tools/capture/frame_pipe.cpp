@@ -2,8 +2,6 @@
 
 #include <GL/gl.h>
 
-#include <cstring>
-
 FramePipe::FramePipe(const Canvas& canvas, CaptureOutput& output, int queue)
     : canvas_(canvas), output_(output), queue_(queue < 0 ? defaultQueue : queue)
 {
@@ -30,12 +28,7 @@ void FramePipe::read(std::vector<std::uint8_t>& bottomUp)
 
 bool FramePipe::handOn(const Frame& frame, std::string* error)
 {
-    const int height = canvas_.height();
-    const std::size_t rowBytes = static_cast<std::size_t>(canvas_.width()) * 4;
-    topDown_.resize(rowBytes * height);
-    for (int y = 0; y < height; ++y)
-        std::memcpy(topDown_.data() + rowBytes * y, frame.bottomUp.data() + rowBytes * (height - 1 - y), rowBytes);
-    return output_.addFrame(frame.index, topDown_, error);
+    return output_.addFrame(frame.index, frame.bottomUp, error);
 }
 
 bool FramePipe::add(std::uint64_t index, std::string* error)

@@ -1,13 +1,14 @@
 // Frames from the canvas to the capture's output: read back with
-// glReadPixels (bottom row first), turned top-down, handed to the output.
+// glReadPixels (bottom row first) and handed to the output as they are.
 //
 // The read has to stay on the drawing thread and waits for the renderer to
-// finish the frame. Everything after it (the flip, PNG encoding, the write
-// into ffmpeg's pipe) runs on a thread of its own when the queue is longer
-// than 0, so the next frame is drawn meanwhile. Measured alternatives that
-// do not pay on Mesa's llvmpipe (reading through pixel-pack buffers, or
-// blitting into a snapshot read later by a second context): llvmpipe's read
-// and blit both wait for everything queued, so nothing is gained.
+// finish the frame. Everything after it (PNG encoding, or the conversion to
+// YUV and the write into ffmpeg's pipe) runs on a thread of its own when the
+// queue is longer than 0, so the next frame is drawn meanwhile. Measured
+// alternatives that do not pay on Mesa's llvmpipe (reading through
+// pixel-pack buffers, or blitting into a snapshot read later by a second
+// context): llvmpipe's read and blit both wait for everything queued, so
+// nothing is gained.
 #ifndef MARDUNQIST_CAPTURE_FRAME_PIPE_H
 #define MARDUNQIST_CAPTURE_FRAME_PIPE_H
 
@@ -61,7 +62,6 @@ private:
     const Canvas& canvas_;
     CaptureOutput& output_;
     int queue_;
-    std::vector<std::uint8_t> topDown_;  // the flipped frame (the worker's, when there is one)
 
     // With a queue: a ring of frames in order, and the buffers free for
     // reading into; both sized once, so no frame allocates.

@@ -1,6 +1,7 @@
 #include "outputs.h"
 
 #include "child_process.h"
+#include "yuv_frame.h"
 #include "os/end_signals.h"
 #include "os/regular_file.h"
 
@@ -66,7 +67,7 @@ bool isCaptureFileName(const std::string& name)
     return name.find_first_not_of("0123456789", 6) == name.size() - 4;
 }
 
-bool writePng(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgba,
+bool writePng(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgbaBottomUp,
               std::string* error)
 {
     std::FILE* f = std::fopen(path.c_str(), "wb");
@@ -93,8 +94,8 @@ bool writePng(const std::string& path, int width, int height, const std::vector<
                  PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     png_set_filler(png, 0, PNG_FILLER_AFTER);  // drop the canvas's alpha
-    for (int y = 0; y < height; ++y)
-        png_write_row(png, const_cast<png_bytep>(rgba.data() + static_cast<std::size_t>(y) * width * 4));
+    for (int y = height - 1; y >= 0; --y)
+        png_write_row(png, const_cast<png_bytep>(rgbaBottomUp.data() + static_cast<std::size_t>(y) * width * 4));
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     if (std::fclose(f) != 0) {
@@ -227,7 +228,7 @@ std::vector<std::string> videoCodec(const std::string& presetName, bool webm)
     return {"-c:v", "libx264", "-preset", preset->name, "-tune", "animation", "-threads", encoderThreads};
 }
 
-// Video: frames piped raw into ffmpeg (picture only), the sound into a plain
+// Video: frames piped into ffmpeg as YUV (picture only), the sound into a plain
 // sample file beside it; at the end one more ffmpeg run muxes both into the
 // final file. Every name goes to ffmpeg behind "file:", so a name like
 // "take:2.mp4" is not taken for a protocol, and "+bitexact" because Matroska
@@ -247,13 +248,16 @@ public:
             return false;
         const std::vector<std::string> codec = videoCodec(options_.preset, ext == ".webm");
         std::vector<std::string> command = {
-            "ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin", "-y", "-f", "rawvideo", "-pix_fmt", "rgba",
+            "ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin", "-y", "-f", "rawvideo", "-pix_fmt", "yuv420p",
             "-s", std::to_string(options_.width) + "x" + std::to_string(options_.height),
             "-r", std::to_string(options_.fps.numerator) + "/" + std::to_string(options_.fps.denominator),
             "-i", "pipe:0", "-an"};
         command.insert(command.end(), codec.begin(), codec.end());
-        command.insert(command.end(), {"-crf", std::to_string(options_.crf), "-pix_fmt", "yuv420p", "-fflags",
-                                       "+bitexact", "file:" + videoTemporary_});
+        // The colours as yuv_frame.h makes them.
+        command.insert(command.end(), {"-crf", std::to_string(options_.crf), "-colorspace", "bt709",
+                                       "-color_primaries", "bt709", "-color_trc", "bt709", "-color_range", "tv",
+                                       "-fflags", "+bitexact", "file:" + videoTemporary_});
+        yuv_.resize(yuv420Bytes(options_.width, options_.height));
         const int failed = encoder_.start(command, true);
         if (failed == ENOENT) {
             *error = "ffmpeg is not installed, and a video needs it; install it (apt-get install ffmpeg) "
@@ -267,9 +271,10 @@ public:
         return true;
     }
 
-    bool addFrame(std::uint64_t, const std::vector<std::uint8_t>& rgba, std::string* error) override
+    bool addFrame(std::uint64_t, const std::vector<std::uint8_t>& rgbaBottomUp, std::string* error) override
     {
-        if (!encoder_.write(rgba.data(), rgba.size())) {
+        rgbaToYuv420(rgbaBottomUp.data(), options_.width, options_.height, yuv_.data());
+        if (!encoder_.write(yuv_.data(), yuv_.size())) {
             *error = endSignal() ? interrupted : "ffmpeg stopped taking frames (see its message above)";
             return false;
         }
@@ -339,6 +344,7 @@ private:
     ChildProcess encoder_, muxer_;
     SoundWriter sound_;
     std::string videoTemporary_, finalTemporary_;
+    std::vector<std::uint8_t> yuv_;  // the frame on its way to ffmpeg
 };
 
 } // namespace
@@ -444,6 +450,11 @@ std::unique_ptr<CaptureOutput> prepareCaptureOutput(const CaptureOptions& option
     if (!outputIsFolder(output)) {
         if (!isVideoPath(output)) {
             *error = output + ": unknown kind of output; name a .mp4, .mkv or .webm file, or a folder (ending in /)";
+            return nullptr;
+        }
+        if (lowerExtension(output) != ".webm" && (options.width % 2 || options.height % 2)) {
+            *error = output + ": H.264 needs an even width and height, not " + std::to_string(options.width) + "x" +
+                     std::to_string(options.height) + "; give an even --size, or write a .webm";
             return nullptr;
         }
         if (!checkOutputFile(output, options.force, error))

@@ -51,8 +51,8 @@ public:
     // Makes the temporaries (and starts the encoder). Nothing before it
     // touches the file system.
     virtual bool start(std::string*) { return true; }
-    // Rows top-down, RGBA.
-    virtual bool addFrame(std::uint64_t index, const std::vector<std::uint8_t>& rgbaTopDown,
+    // RGBA rows as GL reads them, the bottom row first.
+    virtual bool addFrame(std::uint64_t index, const std::vector<std::uint8_t>& rgbaBottomUp,
                           std::string* error) = 0;
     virtual bool addAudio(const std::vector<std::int16_t>& interleaved, std::size_t frames,
                           std::string* error) = 0;
@@ -76,7 +76,7 @@ bool checkOutputFile(const std::string& path, bool force, std::string* error);
 // The output for the options, checked but not started, or nullptr with one
 // line naming OUTPUT and the reason: unusable name or folder, an existing
 // output without --force, a folder holding files that are not a capture's,
-// an unknown extension.
+// an unknown extension, an odd size for H.264.
 std::unique_ptr<CaptureOutput> prepareCaptureOutput(const CaptureOptions& options, int sampleRate,
                                                     std::string* error);
 

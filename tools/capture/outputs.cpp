@@ -128,7 +128,7 @@ public:
             *error = fileError(shownAs_);
             return false;
         }
-        return sound_.open(temporary_ + "/audio.wav", sampleRate_, SoundWriter::Format::wav, error);
+        return sound_.open(temporary_ + "/audio.wav", sampleRate_, error);
     }
 
     bool addFrame(std::uint64_t index, const std::vector<std::uint8_t>& rgba, std::string* error) override
@@ -213,6 +213,8 @@ private:
     SoundWriter sound_;
 };
 
+const std::vector<std::string> ffmpegQuiet = {"ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin", "-y"};
+
 // The encoder's threads: a fixed count, not the machine's, since x264 (and
 // libvpx with one thread) writes other bytes with another count. Four: no
 // count was faster on two cores, and larger machines get some use of theirs.
@@ -228,14 +230,16 @@ std::vector<std::string> videoCodec(const std::string& presetName, bool webm)
     return {"-c:v", "libx264", "-preset", preset->name, "-tune", "animation", "-threads", encoderThreads};
 }
 
-// Video: frames piped into ffmpeg as YUV (picture only), the sound into a plain
-// sample file beside it; at the end one more ffmpeg run muxes both into the
-// final file. Every name goes to ffmpeg behind "file:", so a name like
-// "take:2.mp4" is not taken for a protocol, and "+bitexact" because Matroska
-// otherwise writes random IDs.
+// Video: the frames piped into one ffmpeg as YUV, the sound into another as
+// it is rendered, each encoding into a temporary file beside the output; at
+// the end one more ffmpeg run copies both streams into the final file. Every
+// name goes to ffmpeg behind "file:", so a name like "take:2.mp4" is not
+// taken for a protocol, and "+bitexact" because Matroska otherwise writes
+// random IDs.
 class VideoOutput : public CaptureOutput {
 public:
-    VideoOutput(const CaptureOptions& options, int sampleRate) : options_(options), sampleRate_(sampleRate) {}
+    VideoOutput(const CaptureOptions& options, int sampleRate)
+        : options_(options), sampleRate_(sampleRate), webm_(lowerExtension(options.output) == ".webm") {}
 
     ~VideoOutput() override { abandon(); }
 
@@ -243,32 +247,31 @@ public:
     {
         const std::string ext = lowerExtension(options_.output);
         videoTemporary_ = WholeFile::temporaryName(options_.output + ".video" + ext);
+        soundTemporary_ = WholeFile::temporaryName(options_.output + ".sound" + (webm_ ? ".mka" : ".m4a"));
         finalTemporary_ = WholeFile::temporaryName(options_.output);
-        if (!sound_.open(options_.output + ".sound.raw", sampleRate_, SoundWriter::Format::raw, error))
-            return false;
-        const std::vector<std::string> codec = videoCodec(options_.preset, ext == ".webm");
-        std::vector<std::string> command = {
-            "ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin", "-y", "-f", "rawvideo", "-pix_fmt", "yuv420p",
-            "-s", std::to_string(options_.width) + "x" + std::to_string(options_.height),
-            "-r", std::to_string(options_.fps.numerator) + "/" + std::to_string(options_.fps.denominator),
-            "-i", "pipe:0", "-an"};
-        command.insert(command.end(), codec.begin(), codec.end());
+
+        std::vector<std::string> video = ffmpegQuiet;
+        video.insert(video.end(), {"-f", "rawvideo", "-pix_fmt", "yuv420p", "-s",
+                                   std::to_string(options_.width) + "x" + std::to_string(options_.height), "-r",
+                                   std::to_string(options_.fps.numerator) + "/" + std::to_string(options_.fps.denominator),
+                                   "-i", "pipe:0", "-an"});
+        const std::vector<std::string> codec = videoCodec(options_.preset, webm_);
+        video.insert(video.end(), codec.begin(), codec.end());
         // The colours as yuv_frame.h makes them.
-        command.insert(command.end(), {"-crf", std::to_string(options_.crf), "-colorspace", "bt709",
-                                       "-color_primaries", "bt709", "-color_trc", "bt709", "-color_range", "tv",
-                                       "-fflags", "+bitexact", "file:" + videoTemporary_});
+        video.insert(video.end(), {"-crf", std::to_string(options_.crf), "-colorspace", "bt709", "-color_primaries",
+                                   "bt709", "-color_trc", "bt709", "-color_range", "tv", "-fflags", "+bitexact",
+                                   "file:" + videoTemporary_});
+        std::vector<std::string> sound = ffmpegQuiet;
+        sound.insert(sound.end(), {"-f", "s16le", "-ar", std::to_string(sampleRate_), "-ac", "2", "-i", "pipe:0"});
+        if (webm_)
+            sound.insert(sound.end(), {"-c:a", "libopus", "-b:a", "160k"});
+        else
+            sound.insert(sound.end(), {"-c:a", "aac", "-b:a", "192k"});
+        sound.insert(sound.end(), {"-fflags", "+bitexact", "file:" + soundTemporary_});
+
         yuv_.resize(yuv420Bytes(options_.width, options_.height));
-        const int failed = encoder_.start(command, true);
-        if (failed == ENOENT) {
-            *error = "ffmpeg is not installed, and a video needs it; install it (apt-get install ffmpeg) "
-                     "or capture into a folder instead (OUTPUT ending in /) for PNG frames and audio.wav";
-            return false;
-        }
-        if (failed) {
-            *error = std::string("cannot start ffmpeg: ") + std::strerror(failed);
-            return false;
-        }
-        return true;
+        return ffmpegStarted(encoder_.start(video, true), error) &&
+               ffmpegStarted(soundEncoder_.start(sound, true), error);
     }
 
     bool addFrame(std::uint64_t, const std::vector<std::uint8_t>& rgbaBottomUp, std::string* error) override
@@ -283,28 +286,30 @@ public:
 
     bool addAudio(const std::vector<std::int16_t>& interleaved, std::size_t frames, std::string* error) override
     {
-        return sound_.write(interleaved, frames, error);
+        // Little-endian samples, as the machine holds them on every target we build for.
+        if (!soundEncoder_.write(interleaved.data(), frames * 2 * sizeof(std::int16_t))) {
+            *error = endSignal() ? interrupted : "ffmpeg stopped taking the sound (see its message above)";
+            return false;
+        }
+        return true;
     }
 
     bool finish(std::string* error) override
     {
+        soundEncoder_.closeInput();  // so both finish side by side
         const int encoded = encoder_.wait();
         if (encoded != 0) {
             *error = encoded < 0 ? interrupted : "ffmpeg failed while encoding the picture";
             return false;
         }
-        if (!sound_.close(error))
+        const int soundEncoded = soundEncoder_.wait();
+        if (soundEncoded != 0) {
+            *error = soundEncoded < 0 ? interrupted : "ffmpeg failed while encoding the sound";
             return false;
-        const bool webm = lowerExtension(options_.output) == ".webm";
-        std::vector<std::string> mux = {
-            "ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin", "-y", "-i", "file:" + videoTemporary_,
-            "-f", "s16le", "-ar", std::to_string(sampleRate_), "-ac", "2", "-i", "file:" + sound_.temporaryPath(),
-            "-map", "0:v", "-map", "1:a", "-c:v", "copy"};
-        if (webm)
-            mux.insert(mux.end(), {"-c:a", "libopus", "-b:a", "160k"});
-        else
-            mux.insert(mux.end(), {"-c:a", "aac", "-b:a", "192k"});
-        mux.insert(mux.end(), {"-fflags", "+bitexact", "file:" + finalTemporary_});
+        }
+        std::vector<std::string> mux = ffmpegQuiet;
+        mux.insert(mux.end(), {"-i", "file:" + videoTemporary_, "-i", "file:" + soundTemporary_, "-map", "0:v",
+                               "-map", "1:a", "-c", "copy", "-fflags", "+bitexact", "file:" + finalTemporary_});
         const int started = muxer_.start(mux, false);
         const int muxed = started ? started : muxer_.wait();
         if (muxed != 0) {
@@ -329,9 +334,9 @@ public:
     void abandon() override
     {
         encoder_.kill();
+        soundEncoder_.kill();
         muxer_.kill();
-        sound_.discard();
-        for (std::string* name : {&videoTemporary_, &finalTemporary_}) {
+        for (std::string* name : {&videoTemporary_, &soundTemporary_, &finalTemporary_}) {
             if (!name->empty())
                 unlink(name->c_str());
             name->clear();
@@ -339,24 +344,31 @@ public:
     }
 
 private:
+    static bool ffmpegStarted(int failed, std::string* error)
+    {
+        if (failed == ENOENT)
+            *error = "ffmpeg is not installed, and a video needs it; install it (apt-get install ffmpeg) "
+                     "or capture into a folder instead (OUTPUT ending in /) for PNG frames and audio.wav";
+        else if (failed)
+            *error = std::string("cannot start ffmpeg: ") + std::strerror(failed);
+        return failed == 0;
+    }
+
     CaptureOptions options_;
     int sampleRate_;
-    ChildProcess encoder_, muxer_;
-    SoundWriter sound_;
-    std::string videoTemporary_, finalTemporary_;
+    bool webm_;
+    ChildProcess encoder_, soundEncoder_, muxer_;
+    std::string videoTemporary_, soundTemporary_, finalTemporary_;
     std::vector<std::uint8_t> yuv_;  // the frame on its way to ffmpeg
 };
 
 } // namespace
 
-bool SoundWriter::open(const std::string& path, int sampleRate, Format format, std::string* error)
+bool SoundWriter::open(const std::string& path, int sampleRate, std::string* error)
 {
-    format_ = format;
     dataBytes_ = 0;
     if (!file_.open(path, error))
         return false;
-    if (format_ == Format::raw)
-        return true;
     const auto rate = static_cast<std::uint32_t>(sampleRate);
     std::uint8_t header[44] = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
                                16, 0, 0, 0, 1, 0, 2, 0};  // PCM, stereo; sizes completed at the end
@@ -375,7 +387,7 @@ bool SoundWriter::open(const std::string& path, int sampleRate, Format format, s
 bool SoundWriter::write(const std::vector<std::int16_t>& interleaved, std::size_t frames, std::string* error)
 {
     const std::size_t bytes = frames * 2 * sizeof(std::int16_t);
-    if (format_ == Format::wav && dataBytes_ + bytes > maxWavDataBytes) {
+    if (dataBytes_ + bytes > maxWavDataBytes) {
         *error = file_.path() + ": the sound passes " + byteSize(maxWavDataBytes) + ", more than a WAV file holds";
         return false;
     }
@@ -386,9 +398,9 @@ bool SoundWriter::write(const std::vector<std::int16_t>& interleaved, std::size_
     return true;
 }
 
-bool SoundWriter::close(std::string* error)
+bool SoundWriter::commit(std::string* error)
 {
-    if (format_ == Format::wav && file_.isOpen()) {
+    if (file_.isOpen()) {
         std::uint8_t size[4];
         auto patch = [&](long at, std::uint32_t v) {
             for (int i = 0; i < 4; ++i)
@@ -402,12 +414,7 @@ bool SoundWriter::close(std::string* error)
             return false;
         }
     }
-    return file_.close(error);
-}
-
-bool SoundWriter::commit(std::string* error)
-{
-    return close(error) && file_.commit(error);
+    return file_.commit(error);
 }
 
 bool outputIsFolder(const std::string& output)

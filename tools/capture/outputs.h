@@ -18,28 +18,23 @@
 #include <string>
 #include <vector>
 
-// 16-bit stereo sound written as it goes: a WAV (its header completed at the
-// end) or plain samples with no header.
+// 16-bit stereo sound written as it goes into a WAV, its header completed at
+// the end.
 class SoundWriter {
 public:
-    enum class Format { wav, raw };
     // A WAV counts its bytes in 32 bits: 4 GiB less its header at most.
     static constexpr std::uint64_t maxWavDataBytes = 0xFFFFFFFFu - 36;
 
-    bool open(const std::string& path, int sampleRate, Format format, std::string* error);
-    // False with "FILE: why" on a write error, or for a WAV that would pass
-    // what it can hold.
+    bool open(const std::string& path, int sampleRate, std::string* error);
+    // False with "FILE: why" on a write error, or for sound that would pass
+    // what a WAV can hold.
     bool write(const std::vector<std::int16_t>& interleaved, std::size_t frames, std::string* error);
-    // Completes the header and closes; the file stays under its temporary name.
-    bool close(std::string* error);
-    // close, then the file takes its name.
+    // Completes the header, closes, and the file takes its name.
     bool commit(std::string* error);
     void discard() { file_.discard(); }
-    const std::string& temporaryPath() const { return file_.temporaryPath(); }
 
 private:
     WholeFile file_;
-    Format format_ = Format::wav;
     std::uint64_t dataBytes_ = 0;
 };
 

@@ -2,17 +2,19 @@
 
 #include "os/end_signals.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 extern char** environ;
 
-int ChildProcess::start(const std::vector<std::string>& argv, bool pipeInput)
+int ChildProcess::start(const std::vector<std::string>& argv, bool pipeInput, int niceness)
 {
     int fds[2] = {-1, -1};
     if (pipeInput && pipe2(fds, O_CLOEXEC) != 0)
@@ -51,6 +53,10 @@ int ChildProcess::start(const std::vector<std::string>& argv, bool pipeInput)
             close(fds[1]);
         return failed;
     }
+    // Its threads take the main thread's niceness as ffmpeg starts them,
+    // well after this.
+    if (niceness > 0)
+        setpriority(PRIO_PROCESS, static_cast<id_t>(pid_), std::min(19, getpriority(PRIO_PROCESS, 0) + niceness));
     if (pipeInput) {
         input_ = fds[1];
         // Never blocked in a write: poll says when the child takes more.

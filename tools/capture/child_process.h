@@ -20,8 +20,9 @@ public:
     ~ChildProcess() { kill(); }
 
     // Runs argv[0], found on PATH; with pipeInput its standard input is a
-    // pipe that write() fills. 0, or the error number (ENOENT: not installed).
-    int start(const std::vector<std::string>& argv, bool pipeInput);
+    // pipe that write() fills; niceness above 0 runs it below the capture's
+    // priority. 0, or the error number (ENOENT: not installed).
+    int start(const std::vector<std::string>& argv, bool pipeInput, int niceness = 0);
 
     // All of it into the child's standard input. False when the child
     // stopped reading or an end signal came.

@@ -213,6 +213,13 @@ private:
     SoundWriter sound_;
 };
 
+// The encoders run below the drawing: each frame waits for the slowest of
+// llvmpipe's rasterizer threads, so an encoder thread holding a core delays
+// the whole frame, while the encoders, a queue behind, lose nothing by
+// waiting. On two cores, over the first minute of the show: 1.2x real time
+// against 1.12x.
+constexpr int encoderNiceness = 10;
+
 const std::vector<std::string> ffmpegQuiet = {"ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin", "-y"};
 
 // The encoder's threads: a fixed count, not the machine's, since x264 (and
@@ -270,8 +277,8 @@ public:
         sound.insert(sound.end(), {"-fflags", "+bitexact", "file:" + soundTemporary_});
 
         yuv_.resize(yuv420Bytes(options_.width, options_.height));
-        return ffmpegStarted(encoder_.start(video, true), error) &&
-               ffmpegStarted(soundEncoder_.start(sound, true), error);
+        return ffmpegStarted(encoder_.start(video, true, encoderNiceness), error) &&
+               ffmpegStarted(soundEncoder_.start(sound, true, encoderNiceness), error);
     }
 
     bool addFrame(std::uint64_t, const std::vector<std::uint8_t>& rgbaBottomUp, std::string* error) override

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdlib>
+#include <dlfcn.h>
+#include <execinfo.h>
 #include <new>
 
 // glibc's own entry points: a definition here takes precedence over libc's for
@@ -50,12 +52,53 @@ extern "C" void* realloc(void* pointer, std::size_t size)
     return __libc_realloc(pointer, size);
 }
 
+namespace {
+
+bool inExecutable(const void* address)
+{
+    const char* at = static_cast<const char*>(address);
+    return at >= __executable_start && at < etext;
+}
+
+// Inside a function the executable exports: a libstdc++ copy (std::string's
+// _M_replace, say) that every library in the process calls instead of its
+// own, LLVM too while it compiles llvmpipe's shaders.
+bool inExportedFunction(const void* address)
+{
+    Dl_info info;
+    return dladdr(address, &info) && info.dli_sname;
+}
+
+// Whether the show's code asked for the memory: the caller is the
+// executable's own code, or an exported copy called from it. Only the
+// second case walks the stack, and it is rare.
+bool calledFromOwnCode(const void* caller)
+{
+    if (!inExecutable(caller))
+        return false;
+    if (!inExportedFunction(caller))
+        return true;
+    void* frames[16];
+    const int count = backtrace(frames, 16);
+    int i = 0;
+    while (i < count && frames[i] != caller)
+        ++i;
+    for (++i; i < count; ++i) {
+        if (!inExecutable(frames[i]))
+            return false;
+        if (!inExportedFunction(frames[i]))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 // The replaceable operator new: counted, then the same path libstdc++ takes.
 static void* countedNew(std::size_t size, const void* caller)
 {
     ++threadNews;
-    const char* at = static_cast<const char*>(caller);
-    if (at >= __executable_start && at < etext)
+    if (calledFromOwnCode(caller))
         ++threadOwnNews;
     for (;;) {
         if (void* p = std::malloc(size ? size : 1))

@@ -43,7 +43,6 @@ public:
     void discard();
 
     const std::string& path() const { return path_; }
-    const std::string& temporaryPath() const { return temporary_; }
 
     // "show.mp4" -> "show.partial-PID.mp4": same folder, so the rename into
     // place is atomic, and the real extension last, for tools that go by it.

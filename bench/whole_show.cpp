@@ -7,12 +7,12 @@
 // allocations per frame (when built with the counting allocator).
 #include "alloc_count.h"
 #include "capture_options.h"
-#include "frame_clock.h"
 #include "frame_pipe.h"
 #include "outputs.h"
 
 #include "headless/headless_gl.h"
 #include "seams/clock.h"
+#include "seams/frame_clock.h"
 #include "seams/music.h"
 #include "shell/module_file.h"
 #include "shell/offline_music.h"

@@ -18,6 +18,11 @@ public:
     virtual bool isActive() = 0;
 };
 
+// The rate every player renders the module at: the live sound, the offline
+// renderer and the web page's, so that they all reach a position at the
+// same sample.
+constexpr int musicSampleRate = 44100;
+
 namespace showmusic {
 
 // The source every later read goes to; nullptr for none.

@@ -3,13 +3,13 @@
 #ifndef MARDUNQIST_SHELL_MODULE_FILE_H
 #define MARDUNQIST_SHELL_MODULE_FILE_H
 
+#include "seams/music.h"
+
 #include <libopenmpt/libopenmpt.hpp>
 
 #include <cstdint>
 #include <memory>
 #include <string>
-
-constexpr int musicSampleRate = 44100;
 
 // Real modules run to tens of megabytes at the very most; a larger file is
 // refused before it is read, so a huge file cannot exhaust the memory.

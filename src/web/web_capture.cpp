@@ -1,7 +1,8 @@
-// The capture page's clock: the native capture tool's frame clock, so a web
-// capture gives each frame the same time and the same share of the sound as
-// a native capture with the same options, and so reads the same position.
-#include "frame_clock.h"
+// The capture page's clock: the frame clock every capture counts with, so a
+// web capture gives each frame the same time and the same share of the sound
+// as a native capture with the same options, and so reads the same position.
+#include "seams/frame_clock.h"
+#include "seams/music.h"
 
 #include <emscripten/emscripten.h>
 
@@ -9,10 +10,7 @@
 
 namespace {
 
-// The rate the capture renders the module at, as the native capture does.
-constexpr std::uint32_t captureSampleRate = 44100;
-
-FrameClock captureClock({60, 1}, captureSampleRate);
+FrameClock captureClock({60, 1}, musicSampleRate);
 
 std::uint64_t whole(double value)
 {
@@ -25,12 +23,12 @@ extern "C" {
 
 EMSCRIPTEN_KEEPALIVE void webCaptureSetFrameRate(double numerator, double denominator)
 {
-    captureClock = FrameClock({whole(numerator), whole(denominator)}, captureSampleRate);
+    captureClock = FrameClock({whole(numerator), whole(denominator)}, musicSampleRate);
 }
 
 EMSCRIPTEN_KEEPALIVE int webCaptureSampleRate()
 {
-    return static_cast<int>(captureSampleRate);
+    return musicSampleRate;
 }
 
 EMSCRIPTEN_KEEPALIVE double webCaptureFrameTimeMs(double frame)

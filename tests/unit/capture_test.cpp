@@ -1,5 +1,4 @@
 #include "capture_options.h"
-#include "frame_clock.h"
 #include "yuv_frame.h"
 
 #include <gtest/gtest.h>
@@ -17,38 +16,6 @@ bool parse(std::vector<std::string> args, CaptureOptions* options, std::string* 
 }
 
 } // namespace
-
-TEST(FrameClock, FrameTimesAreExactForWholeAndFractionalRates)
-{
-    const FrameClock sixty({60, 1}, 44100);
-    EXPECT_EQ(sixty.frameTimeMs(0), FrameClock::startMs);
-    EXPECT_EQ(sixty.frameTimeMs(3), FrameClock::startMs + 50.0);
-    EXPECT_EQ(sixty.frameTimeMs(60 * 3600), FrameClock::startMs + 3600000.0) << "no drift after an hour";
-
-    const FrameClock ntsc({60000, 1001}, 44100);
-    EXPECT_DOUBLE_EQ(ntsc.frameTimeMs(60000), FrameClock::startMs + 1001000.0);
-    EXPECT_DOUBLE_EQ(ntsc.frameTimeMs(1), FrameClock::startMs + 1001.0 / 60.0);
-}
-
-TEST(FrameClock, SamplesPerFrameAddUpExactly)
-{
-    for (FrameRate rate : {FrameRate{60, 1}, FrameRate{30, 1}, FrameRate{60000, 1001}, FrameRate{24, 1}}) {
-        const FrameClock clock(rate, 44100);
-        std::uint64_t total = 0;
-        const std::uint64_t frames = 10 * rate.numerator / rate.denominator;  // ten seconds
-        for (std::uint64_t n = 0; n < frames; ++n) {
-            const std::uint64_t s = clock.samplesFor(n);
-            // floor((n+1) r / f) - floor(n r / f): each frame gets its share, give or take one.
-            EXPECT_LE(s, 44100 * rate.denominator / rate.numerator + 1);
-            EXPECT_GE(s, 44100 * rate.denominator / rate.numerator);
-            total += s;
-        }
-        EXPECT_EQ(total, clock.samplesThrough(frames - 1));
-        EXPECT_EQ(total, frames * 44100 * rate.denominator / rate.numerator);
-    }
-    // 44100 / 60 = 735 exactly; 44100 / 29.97 alternates.
-    EXPECT_EQ(FrameClock({60, 1}, 44100).samplesFor(7), 735u);
-}
 
 TEST(CaptureOptions, ParsesTheDocumentedOptions)
 {

@@ -1,4 +1,5 @@
 #include "seams/clock.h"
+#include "seams/frame_clock.h"
 #include "seams/music.h"
 #include "seams/random.h"
 
@@ -101,4 +102,36 @@ TEST(Music, NoSourceMeansOrderZeroAndStopped)
     EXPECT_TRUE(showmusic::isActive());
     EXPECT_EQ(scripted.positionReads, 1);
     showmusic::use(nullptr);
+}
+
+TEST(FrameClock, FrameTimesAreExactForWholeAndFractionalRates)
+{
+    const FrameClock sixty({60, 1}, 44100);
+    EXPECT_EQ(sixty.frameTimeMs(0), FrameClock::startMs);
+    EXPECT_EQ(sixty.frameTimeMs(3), FrameClock::startMs + 50.0);
+    EXPECT_EQ(sixty.frameTimeMs(60 * 3600), FrameClock::startMs + 3600000.0) << "no drift after an hour";
+
+    const FrameClock ntsc({60000, 1001}, 44100);
+    EXPECT_DOUBLE_EQ(ntsc.frameTimeMs(60000), FrameClock::startMs + 1001000.0);
+    EXPECT_DOUBLE_EQ(ntsc.frameTimeMs(1), FrameClock::startMs + 1001.0 / 60.0);
+}
+
+TEST(FrameClock, SamplesPerFrameAddUpExactly)
+{
+    for (FrameRate rate : {FrameRate{60, 1}, FrameRate{30, 1}, FrameRate{60000, 1001}, FrameRate{24, 1}}) {
+        const FrameClock clock(rate, 44100);
+        std::uint64_t total = 0;
+        const std::uint64_t frames = 10 * rate.numerator / rate.denominator;  // ten seconds
+        for (std::uint64_t n = 0; n < frames; ++n) {
+            const std::uint64_t s = clock.samplesFor(n);
+            // floor((n+1) r / f) - floor(n r / f): each frame gets its share, give or take one.
+            EXPECT_LE(s, 44100 * rate.denominator / rate.numerator + 1);
+            EXPECT_GE(s, 44100 * rate.denominator / rate.numerator);
+            total += s;
+        }
+        EXPECT_EQ(total, clock.samplesThrough(frames - 1));
+        EXPECT_EQ(total, frames * 44100 * rate.denominator / rate.numerator);
+    }
+    // 44100 / 60 = 735 exactly; 44100 / 29.97 alternates.
+    EXPECT_EQ(FrameClock({60, 1}, 44100).samplesFor(7), 735u);
 }

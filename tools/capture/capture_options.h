@@ -2,14 +2,11 @@
 #ifndef MARDUNQIST_CAPTURE_OPTIONS_H
 #define MARDUNQIST_CAPTURE_OPTIONS_H
 
+#include "seams/frame_clock.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
-
-struct FrameRate {
-    std::uint64_t numerator = 60;
-    std::uint64_t denominator = 1;
-};
 
 // x264's presets, fastest first, and the VP9 speed each stands for in a
 // .webm (libvpx's deadline and cpu-used, picked to keep the same order of

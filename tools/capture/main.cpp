@@ -6,7 +6,6 @@
 // disk or a signal (SIGINT, SIGTERM, SIGHUP, SIGQUIT) leaves nothing under
 // the requested names and an earlier output as it was.
 #include "capture_options.h"
-#include "frame_clock.h"
 #include "frame_pipe.h"
 #include "outputs.h"
 #include "progress.h"
@@ -15,6 +14,7 @@
 #include "os/end_signals.h"
 #include "os/whole_file.h"
 #include "seams/clock.h"
+#include "seams/frame_clock.h"
 #include "seams/music.h"
 #include "shell/data_folder.h"
 #include "shell/module_file.h"

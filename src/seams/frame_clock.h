@@ -1,11 +1,18 @@
-// Frame times and audio sample counts from an exact frame rate, so that the
-// picture and the sound never drift apart, however long the capture.
-#ifndef MARDUNQIST_CAPTURE_FRAME_CLOCK_H
-#define MARDUNQIST_CAPTURE_FRAME_CLOCK_H
-
-#include "capture_options.h"
+// The frame clock of a capture: frame times and audio sample counts from an
+// exact frame rate, so that the picture and the sound never drift apart,
+// however long the capture. The show clock (clock.h) is set to these times
+// frame by frame; every capture (native, web, benchmarks) counts with it, so
+// the same rate gives every frame the same time and share of the sound.
+#ifndef MARDUNQIST_SEAMS_FRAME_CLOCK_H
+#define MARDUNQIST_SEAMS_FRAME_CLOCK_H
 
 #include <cstdint>
+
+// Frames a second as an exact fraction: 60/1, 60000/1001.
+struct FrameRate {
+    std::uint64_t numerator = 60;
+    std::uint64_t denominator = 1;
+};
 
 class FrameClock {
 public:

@@ -1,4 +1,4 @@
-#include "frame_clock.h"
+#include "seams/frame_clock.h"
 
 #include <cmath>
 

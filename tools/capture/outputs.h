@@ -1,5 +1,6 @@
-// Where captured frames and sound go: numbered PNGs and a WAV in a folder, or
-// a video file made by ffmpeg.
+// Where captured frames and sound go: numbered PNGs and a WAV in a folder
+// (frame_folder.h), or a video file made by ffmpeg (video_output.h), by the
+// name rules of output_paths.h.
 //
 // Every output is whole or untouched. Everything is written under temporary
 // names in the destination's folder (a folder capture into a temporary
@@ -11,32 +12,15 @@
 #define MARDUNQIST_CAPTURE_OUTPUTS_H
 
 #include "capture_options.h"
-#include "os/whole_file.h"
+#include "output_paths.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-// 16-bit stereo sound written as it goes into a WAV, its header completed at
-// the end.
-class SoundWriter {
-public:
-    // A WAV counts its bytes in 32 bits: 4 GiB less its header at most.
-    static constexpr std::uint64_t maxWavDataBytes = 0xFFFFFFFFu - 36;
-
-    bool open(const std::string& path, int sampleRate, std::string* error);
-    // False with "FILE: why" on a write error, or for sound that would pass
-    // what a WAV can hold.
-    bool write(const std::vector<std::int16_t>& interleaved, std::size_t frames, std::string* error);
-    // Completes the header, closes, and the file takes its name.
-    bool commit(std::string* error);
-    void discard() { file_.discard(); }
-
-private:
-    WholeFile file_;
-    std::uint64_t dataBytes_ = 0;
-};
+// The reason an output gives when a caught end signal stopped it.
+inline constexpr const char* captureInterrupted = "interrupted";
 
 // addFrame and addAudio may be called from two different threads (frames
 // come from the capture's frame pipe); the rest from one, after both.
@@ -56,17 +40,6 @@ public:
     // Removes everything unfinished.
     virtual void abandon() = 0;
 };
-
-// True when OUTPUT names a folder (existing, or ending in '/').
-bool outputIsFolder(const std::string& output);
-
-// A video container ffmpeg knows by this file's extension (.mp4, .mkv, .webm).
-bool isVideoPath(const std::string& output);
-
-// Refuses a file the capture would write (OUTPUT, --timeline) that exists
-// without --force, or whose name or folder is unusable: false with one line
-// naming it and the reason.
-bool checkOutputFile(const std::string& path, bool force, std::string* error);
 
 // The output for the options, checked but not started, or nullptr with one
 // line naming OUTPUT and the reason: unusable name or folder, an existing

@@ -1,0 +1,171 @@
+#include "frame_folder.h"
+
+#include "sound_writer.h"
+#include "os/end_signals.h"
+#include "os/whole_file.h"
+
+#include <png.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool writePng(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgbaBottomUp,
+              std::string* error)
+{
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) {
+        *error = fileError(path);
+        return false;
+    }
+    errno = 0;  // so that a failed write is told from any other failure
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!png || !info || setjmp(png_jmpbuf(png))) {
+        const int writeErrno = errno;
+        png_destroy_write_struct(&png, &info);
+        std::fclose(f);
+        *error = path + ": " + (writeErrno ? std::strerror(writeErrno) : "PNG encoding failed");
+        return false;
+    }
+    png_init_io(png, f);
+    // Speed over size: a capture writes tens of thousands of these.
+    png_set_compression_level(png, 1);
+    png_set_filter(png, 0, PNG_FILTER_SUB);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    png_set_filler(png, 0, PNG_FILLER_AFTER);  // drop the canvas's alpha
+    for (int y = height - 1; y >= 0; --y)
+        png_write_row(png, const_cast<png_bytep>(rgbaBottomUp.data() + static_cast<std::size_t>(y) * width * 4));
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    if (std::fclose(f) != 0) {
+        *error = fileError(path);
+        return false;
+    }
+    return true;
+}
+
+class FolderOutput : public CaptureOutput {
+public:
+    FolderOutput(std::string folder, std::string shownAs, const CaptureOptions& options, int sampleRate)
+        : folder_(std::move(folder)), shownAs_(std::move(shownAs)), width_(options.width),
+          height_(options.height), sampleRate_(sampleRate) {}
+
+    ~FolderOutput() override { abandon(); }
+
+    bool start(std::string* error) override
+    {
+        for (int attempt = 0; temporary_.empty() && attempt < 100; ++attempt) {
+            const std::string name = WholeFile::temporaryName(folder_, attempt);
+            if (mkdir(name.c_str(), 0777) == 0)
+                temporary_ = name;
+            else if (errno != EEXIST)
+                break;
+        }
+        if (temporary_.empty()) {
+            *error = fileError(shownAs_);
+            return false;
+        }
+        return sound_.open(temporary_ + "/audio.wav", sampleRate_, error);
+    }
+
+    bool addFrame(std::uint64_t index, const std::vector<std::uint8_t>& rgba, std::string* error) override
+    {
+        char name[40];
+        std::snprintf(name, sizeof name, "frame-%06llu.png", static_cast<unsigned long long>(index));
+        return shown(writePng(temporary_ + "/" + name, width_, height_, rgba, error), error);
+    }
+
+    bool addAudio(const std::vector<std::int16_t>& interleaved, std::size_t frames, std::string* error) override
+    {
+        return shown(sound_.write(interleaved, frames, error), error);
+    }
+
+    bool finish(std::string* error) override
+    {
+        if (!shown(sound_.commit(error), error))
+            return false;
+        if (endSignal()) {
+            *error = captureInterrupted;
+            return false;
+        }
+        // An earlier capture (or an empty folder) trades places with the new
+        // one in one step, and goes only after that.
+        struct stat info{};
+        const bool replacing = lstat(folder_.c_str(), &info) == 0;
+        if (replacing && renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, folder_.c_str(), RENAME_EXCHANGE) != 0 &&
+            !replaceByTwoRenames(error))
+            return false;
+        if (!replacing && std::rename(temporary_.c_str(), folder_.c_str()) != 0) {
+            *error = fileError(shownAs_);
+            return false;
+        }
+        std::error_code ec;
+        if (replacing)
+            fs::remove_all(temporary_, ec);
+        temporary_.clear();
+        return true;
+    }
+
+    void abandon() override
+    {
+        sound_.discard();
+        if (!temporary_.empty()) {
+            std::error_code ec;
+            fs::remove_all(temporary_, ec);
+            temporary_.clear();
+        }
+    }
+
+private:
+    // A message about a file in the temporary folder names it as it will be
+    // named in the requested one.
+    bool shown(bool ok, std::string* error) const
+    {
+        if (!ok && error->starts_with(temporary_ + "/"))
+            *error = (fs::path(shownAs_) / error->substr(temporary_.size() + 1)).string();
+        return ok;
+    }
+
+    // For file systems that cannot exchange two names: the old folder steps
+    // aside under the temporary's name, then the new one takes its place.
+    bool replaceByTwoRenames(std::string* error)
+    {
+        const std::string aside = temporary_ + ".old";
+        if (std::rename(folder_.c_str(), aside.c_str()) != 0) {
+            *error = fileError(shownAs_);
+            return false;
+        }
+        if (std::rename(temporary_.c_str(), folder_.c_str()) != 0) {
+            *error = fileError(shownAs_);
+            std::rename(aside.c_str(), folder_.c_str());
+            return false;
+        }
+        std::rename(aside.c_str(), temporary_.c_str());
+        return true;
+    }
+
+    std::string folder_, shownAs_;
+    int width_, height_, sampleRate_;
+    std::string temporary_;
+    SoundWriter sound_;
+};
+
+} // namespace
+
+std::unique_ptr<CaptureOutput> makeFrameFolderOutput(const std::string& folder, const std::string& shownAs,
+                                                     const CaptureOptions& options, int sampleRate)
+{
+    return std::make_unique<FolderOutput>(folder, shownAs, options, sampleRate);
+}

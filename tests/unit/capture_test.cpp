@@ -12,7 +12,7 @@ bool parse(std::vector<std::string> args, CaptureOptions* options, std::string* 
     std::vector<char*> argv{const_cast<char*>("mardunqist-capture")};
     for (std::string& a : args)
         argv.push_back(a.data());
-    return parseCaptureOptions(static_cast<int>(argv.size()), argv.data(), options, error);
+    return parseCaptureOptions(CaptureTool::native, static_cast<int>(argv.size()), argv.data(), options, error);
 }
 
 } // namespace

@@ -62,5 +62,23 @@ test('the web capture leaves OUTPUT whole or untouched', async (t) => {
   assert.equal(refused.status, 1);
   assert.match(refused.stderr, /out\/: holds notes\.txt, which is not a capture's/);
   assert.deepEqual(await readdir(path.join(folder, 'out')), ['notes.txt']);
-  assert.equal(capture('--fps', '1/2', 'x/').status, 1);
+});
+
+test('both capture tools read the command line by the same rules, in the same words', () => {
+  const said = (program, args) => {
+    try {
+      execFileSync(program, args, { stdio: 'pipe' });
+      return 'accepted';
+    } catch (error) {
+      return `status ${error.status}: ${error.stderr.toString().replace(/^[\w-]+: /, '')}`;
+    }
+  };
+  const bad = [[], ['--fps', '0.5', 'x/'], ['--fps', '1/2', 'x/'], ['--size', '10x10', 'x/'],
+    ['--frames', '0', 'x/'], ['--seconds', 'soon', 'x/'], ['--seed-tick', '-1', 'x/'], ['--bogus', 'x/'],
+    ['a/', 'b/'], ['x/', '--timeline']];
+  for (const args of bad) {
+    const native = said(path.join(nativeBuild, 'mardunqist-capture'), args);
+    assert.match(native, /^status 1: \S/, args.join(' '));
+    assert.equal(said(path.join(webBuild, 'mardunqist-web-capture'), args), native, args.join(' '));
+  }
 });

@@ -31,6 +31,111 @@ std::string presetNames()
     return names;
 }
 
+// One option. A row reads its value into the options, or says why it cannot
+// ("is not a positive whole number"); the parser puts the option and the
+// value in front. A flag's row is given "".
+struct OptionRow {
+    const char* name;
+    const char* value;  // what --help calls the value; nullptr for a flag
+    bool native;        // which front ends take it
+    bool web;
+    const char* help;   // its lines in --help
+    bool (*read)(const std::string& value, CaptureOptions* options, std::string* why);
+};
+
+const OptionRow optionRows[] = {
+    {"--fps", "RATE", true, true, "frames per second, whole or a fraction (60, 60000/1001); default 60",
+     [](const std::string& v, CaptureOptions* o, std::string* why) {
+         *why = "is not a frame rate of 1 to 1000000 a second (60, 60000/1001)";
+         return parseFrameRate(v, &o->fps);
+     }},
+    {"--size", "WxH", true, true, "frame size; default 1024x768 (the view is 4:3 at any size)",
+     [](const std::string& v, CaptureOptions* o, std::string* why) {
+         *why = "is not WIDTHxHEIGHT (16 to 8192 each)";
+         return parseSize(v, &o->width, &o->height);
+     }},
+    {"--frames", "N", true, true, "stop after N frames",
+     [](const std::string& v, CaptureOptions* o, std::string* why) {
+         *why = "is not a positive whole number";
+         std::uint64_t n = 0;
+         if (!parseNumber(v, &n) || n == 0)
+             return false;
+         o->frames = n;
+         return true;
+     }},
+    {"--seconds", "S", true, true, "stop after S seconds of show",
+     [](const std::string& v, CaptureOptions* o, std::string* why) {
+         *why = "is not a positive number of seconds";
+         char* end = nullptr;
+         const double s = std::strtod(v.c_str(), &end);
+         if (v.empty() || *end != '\0' || !(s > 0) || s > 1e6)
+             return false;
+         o->seconds = s;
+         return true;
+     }},
+    {"--seed-tick", "T", true, true, "the tick count the random seed is made from; default 4200000",
+     [](const std::string& v, CaptureOptions* o, std::string* why) {
+         *why = "is not a tick count (0 to 4294967295)";
+         return parseNumber(v, &o->seedTick);
+     }},
+    {"--data", "DIR", true, true,
+     "read Vostr_1.it and the pictures from DIR; default: the\n"
+     "working directory when it holds Vostr_1.it, else the\n"
+     "installed ones",
+     [](const std::string& v, CaptureOptions* o, std::string*) {
+         o->dataDir = v;
+         return true;
+     }},
+    {"--timeline", "FILE", true, true, "write frame,time_ms,order,row,playing for every frame (CSV)",
+     [](const std::string& v, CaptureOptions* o, std::string*) {
+         o->timelineCsv = v;
+         return true;
+     }},
+    {"--crf", "N", true, false, "video quality, lower is better; default 18",
+     [](const std::string& v, CaptureOptions* o, std::string* why) {
+         *why = "is not 0 to 63";
+         return parseNumber(v, &o->crf) && o->crf >= 0 && o->crf <= 63;
+     }},
+    {"--preset", "NAME", true, false,
+     "encoder speed against file size, an x264 preset: ultrafast,\n"
+     "superfast, veryfast, faster, fast, medium, slow, slower,\n"
+     "veryslow, placebo; default superfast (at least as fast as\n"
+     "the show plays at 1024x768, 60 fps, on two cores). A .webm\n"
+     "takes the VP9 speed that matches (realtime 8 down to\n"
+     "realtime 4, then good 4 down to good 0)",
+     [](const std::string& v, CaptureOptions* o, std::string* why) {
+         *why = "is not an encoder preset (" + presetNames() + ")";
+         if (!findEncoderPreset(v))
+             return false;
+         o->preset = v;
+         return true;
+     }},
+    {"--force", nullptr, true, true,
+     "replace an earlier OUTPUT (and --timeline FILE), once the\n"
+     "new one is complete",
+     [](const std::string&, CaptureOptions* o, std::string*) { return o->force = true; }},
+    {"--quiet", nullptr, true, true, "no progress on stderr",
+     [](const std::string&, CaptureOptions* o, std::string*) { return o->quiet = true; }},
+    {"--help", nullptr, true, true, "this text",
+     [](const std::string&, CaptureOptions* o, std::string*) { return o->help = true; }},
+};
+
+bool takes(const OptionRow& row, CaptureTool tool)
+{
+    return tool == CaptureTool::native ? row.native : row.web;
+}
+
+const OptionRow* findOption(CaptureTool tool, std::string name)
+{
+    if (name == "-h")
+        name = "--help";
+    for (const OptionRow& row : optionRows) {
+        if (name == row.name && takes(row, tool))
+            return &row;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 const EncoderPreset* findEncoderPreset(const std::string& name)
@@ -42,7 +147,24 @@ const EncoderPreset* findEncoderPreset(const std::string& name)
     return nullptr;
 }
 
-const char* captureUsage()
+std::string captureOptionsHelp(CaptureTool tool)
+{
+    constexpr std::size_t helpColumn = 20;
+    std::string text;
+    for (const OptionRow& row : optionRows) {
+        if (!takes(row, tool))
+            continue;
+        std::string left = std::string("  ") + row.name + (row.value ? std::string(" ") + row.value : "");
+        left.resize(std::max(left.size() + 1, helpColumn), ' ');
+        text += left;
+        for (const char* c = row.help; *c; ++c)
+            text += *c == '\n' ? "\n" + std::string(helpColumn, ' ') : std::string(1, *c);
+        text += '\n';
+    }
+    return text;
+}
+
+std::string captureUsage()
 {
     return "usage: mardunqist-capture [options] OUTPUT\n"
            "\n"
@@ -56,27 +178,8 @@ const char* captureUsage()
            "failed, it leaves nothing behind and an earlier OUTPUT as it was. A folder\n"
            "OUTPUT must be new, empty, or (with --force) hold an earlier capture.\n"
            "\n"
-           "options:\n"
-           "  --fps RATE        frames per second, whole or a fraction (60, 60000/1001); default 60\n"
-           "  --size WxH        frame size; default 1024x768 (the view is 4:3 at any size)\n"
-           "  --frames N        stop after N frames\n"
-           "  --seconds S       stop after S seconds of show\n"
-           "  --seed-tick T     the tick count the random seed is made from; default 4200000\n"
-           "  --data DIR        read Vostr_1.it and the pictures from DIR; default: the\n"
-           "                    working directory when it holds Vostr_1.it, else the\n"
-           "                    installed ones\n"
-           "  --timeline FILE   write frame,time_ms,order,row,playing for every frame (CSV)\n"
-           "  --crf N           video quality, lower is better; default 18\n"
-           "  --preset NAME     encoder speed against file size, an x264 preset: ultrafast,\n"
-           "                    superfast, veryfast, faster, fast, medium, slow, slower,\n"
-           "                    veryslow, placebo; default superfast (at least as fast as\n"
-           "                    the show plays at 1024x768, 60 fps, on two cores). A .webm\n"
-           "                    takes the VP9 speed that matches (realtime 8 down to\n"
-           "                    realtime 4, then good 4 down to good 0)\n"
-           "  --force           replace an earlier OUTPUT (and --timeline FILE), once the\n"
-           "                    new one is complete\n"
-           "  --quiet           no progress on stderr\n"
-           "  --help            this text\n"
+           "options:\n" +
+           captureOptionsHelp(CaptureTool::native) +
            "\n"
            "Without --frames or --seconds the capture ends where the show ends: when the\n"
            "music has stopped during the credits, or, for a module that never reaches\n"
@@ -116,91 +219,44 @@ bool parseSize(const std::string& text, int* width, int* height)
     return true;
 }
 
-bool parseCaptureOptions(int argc, char** argv, CaptureOptions* options, std::string* error)
+bool parseCaptureOptions(CaptureTool tool, int argc, char** argv, CaptureOptions* options, std::string* error)
 {
     CaptureOptions parsed;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        auto value = [&](std::string* out) {
-            if (i + 1 >= argc) {
-                *error = arg + " needs a value";
-                return false;
-            }
-            *out = argv[++i];
-            return true;
-        };
-        std::string v;
-        if (arg == "--help" || arg == "-h") {
-            parsed.help = true;
-        } else if (arg == "--force") {
-            parsed.force = true;
-        } else if (arg == "--quiet") {
-            parsed.quiet = true;
-        } else if (arg == "--fps") {
-            if (!value(&v)) return false;
-            if (!parseFrameRate(v, &parsed.fps)) {
-                *error = "--fps: '" + v + "' is not a frame rate of 1 to 1000000 a second (60, 60000/1001)";
-                return false;
-            }
-        } else if (arg == "--size") {
-            if (!value(&v)) return false;
-            if (!parseSize(v, &parsed.width, &parsed.height)) {
-                *error = "--size: '" + v + "' is not WIDTHxHEIGHT (16 to 8192 each)";
-                return false;
-            }
-        } else if (arg == "--frames") {
-            if (!value(&v)) return false;
-            std::uint64_t n = 0;
-            if (!parseNumber(v, &n) || n == 0) {
-                *error = "--frames: '" + v + "' is not a positive whole number";
-                return false;
-            }
-            parsed.frames = n;
-        } else if (arg == "--seconds") {
-            if (!value(&v)) return false;
-            char* end = nullptr;
-            const double s = std::strtod(v.c_str(), &end);
-            if (v.empty() || *end != '\0' || !(s > 0) || s > 1e6) {
-                *error = "--seconds: '" + v + "' is not a positive number of seconds";
-                return false;
-            }
-            parsed.seconds = s;
-        } else if (arg == "--seed-tick") {
-            if (!value(&v)) return false;
-            if (!parseNumber(v, &parsed.seedTick)) {
-                *error = "--seed-tick: '" + v + "' is not a tick count (0 to 4294967295)";
-                return false;
-            }
-        } else if (arg == "--data") {
-            if (!value(&parsed.dataDir)) return false;
-        } else if (arg == "--timeline") {
-            if (!value(&parsed.timelineCsv)) return false;
-        } else if (arg == "--crf") {
-            if (!value(&v)) return false;
-            if (!parseNumber(v, &parsed.crf) || parsed.crf < 0 || parsed.crf > 63) {
-                *error = "--crf: '" + v + "' is not 0 to 63";
-                return false;
-            }
-        } else if (arg == "--preset") {
-            if (!value(&v)) return false;
-            if (!findEncoderPreset(v)) {
-                *error = "--preset: '" + v + "' is not an encoder preset (" + presetNames() + ")";
-                return false;
-            }
-            parsed.preset = v;
-        } else if (!arg.empty() && arg[0] == '-') {
+        const OptionRow* row = findOption(tool, arg);
+        if (!row && !arg.empty() && arg[0] == '-') {
             *error = "unknown option " + arg + " (see --help)";
             return false;
-        } else if (parsed.output.empty()) {
+        }
+        if (!row) {
+            if (!parsed.output.empty()) {
+                *error = "more than one OUTPUT given ('" + parsed.output + "', '" + arg + "')";
+                return false;
+            }
             parsed.output = arg;
-        } else {
-            *error = "more than one OUTPUT given ('" + parsed.output + "', '" + arg + "')";
+            continue;
+        }
+        if (row->value && i + 1 >= argc) {
+            *error = arg + " needs a value";
+            return false;
+        }
+        const std::string value = row->value ? argv[++i] : "";
+        std::string why;
+        if (!row->read(value, &parsed, &why)) {
+            *error = std::string(row->name) + ": '" + value + "' " + why;
             return false;
         }
     }
-    if (parsed.output.empty() && !parsed.help) {
-        *error = "no OUTPUT given (see --help)";
-        return false;
+    if (!parsed.help) {
+        if (parsed.output.empty()) {
+            *error = "no OUTPUT given (see --help)";
+            return false;
+        }
+        if (tool == CaptureTool::web && parsed.output.back() != '/') {
+            *error = "OUTPUT must be a folder, written with a trailing / ('" + parsed.output + "/')";
+            return false;
+        }
     }
     *options = parsed;
     return true;

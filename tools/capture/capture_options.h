@@ -1,4 +1,9 @@
-// The capture tool's command line.
+// The capture's command line, one set of rules for both front ends: the
+// native tool (mardunqist-capture) and the web capture
+// (mardunqist-web-capture), which runs these same rules compiled for Node.js
+// (capture_options_node.cpp). Each option is one row of a table: its name,
+// which front ends take it, its help, and how its value is read, so the two
+// tools accept the same values and say the same words about bad ones.
 #ifndef MARDUNQIST_CAPTURE_OPTIONS_H
 #define MARDUNQIST_CAPTURE_OPTIONS_H
 
@@ -7,6 +12,9 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+
+// Which front end reads the command line.
+enum class CaptureTool { native, web };
 
 // x264's presets, fastest first, and the VP9 speed each stands for in a
 // .webm (libvpx's deadline and cpu-used, picked to keep the same order of
@@ -41,8 +49,9 @@ struct CaptureOptions {
     bool help = false;
 };
 
-// Parses argv; false with a one-line reason on bad input.
-bool parseCaptureOptions(int argc, char** argv, CaptureOptions* options, std::string* error);
+// Parses argv for `tool`; false with a one-line reason on bad input. The web
+// capture writes PNG frames only, so its OUTPUT must be a folder.
+bool parseCaptureOptions(CaptureTool tool, int argc, char** argv, CaptureOptions* options, std::string* error);
 
 // "60", "60000/1001", from 1 to 1000000 frames a second; "29.97" is refused
 // (use the fraction).
@@ -51,6 +60,10 @@ bool parseFrameRate(const std::string& text, FrameRate* rate);
 // "1024x768".
 bool parseSize(const std::string& text, int* width, int* height);
 
-const char* captureUsage();
+// The "options:" block of --help: the options `tool` takes, one row each.
+std::string captureOptionsHelp(CaptureTool tool);
+
+// The native tool's whole --help.
+std::string captureUsage();
 
 #endif

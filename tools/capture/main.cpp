@@ -157,10 +157,10 @@ int main(int argc, char** argv)
 {
     CaptureOptions options;
     std::string error;
-    if (!parseCaptureOptions(argc, argv, &options, &error))
+    if (!parseCaptureOptions(CaptureTool::native, argc, argv, &options, &error))
         return fail(error);
     if (options.help) {
-        std::fputs(captureUsage(), stdout);
+        std::fputs(captureUsage().c_str(), stdout);
         return 0;
     }
     if (options.dataDir.empty())

@@ -5,13 +5,20 @@
 // capture, so the two captures draw the same show.
 import { promises as fs } from 'node:fs';
 import path from 'node:path';
+import { createRequire } from 'node:module';
 import { fileURLToPath } from 'node:url';
 import { serveFolders, listen, launchBrowser } from './browser.mjs';
 
 const tool = 'mardunqist-web-capture';
+const moduleFile = 'Vostr_1.it';
 const siteDir = path.join(path.dirname(fileURLToPath(import.meta.url)), '..', 'site');
 
-const usage = `usage: ${tool} [options] OUTPUT/
+// The command line's rules are the native tool's own (capture_options.cpp,
+// compiled for Node.js), so both tools take the same values and say the same
+// words about bad ones.
+const rules = await createRequire(import.meta.url)('./capture-options.cjs')();
+
+const usage = () => `usage: ${tool} [options] OUTPUT/
 
 Renders the web build of the show in headless Chromium (WebGL 2 through
 SwiftShader), frame by frame on a virtual clock with the music rendered in
@@ -19,77 +26,26 @@ lockstep, into the folder OUTPUT/: frame-000000.png ... The frame times and
 music positions are those of mardunqist-capture with the same options.
 
 options:
-  --fps RATE        frames per second, whole or a fraction (60, 60000/1001); default 60
-  --size WxH        frame size; default 1024x768
-  --frames N        stop after N frames
-  --seconds S       stop after S seconds of show
-  --seed-tick T     the tick count the random seed is made from; default 4200000
-  --data DIR        read Vostr_1.it and the pictures from DIR; default .
-  --timeline FILE   write frame,time_ms,order,row,playing for every frame (CSV)
-  --force           replace an earlier capture in OUTPUT/, and the timeline file
-  --quiet           no progress on stderr
-  --help            this text
-
+${rules.UTF8ToString(rules._webCaptureOptionsHelp())}
 Without --frames or --seconds the capture ends where the show ends.
 `;
 
 class UsageError extends Error {}
 
-const wholeNumber = (text) => (/^\d+$/.test(text) ? Number(text) : NaN);
-
+// The options as the rules read them; throws a UsageError with their reason.
 function parseOptions(args) {
-  const options = { fps: '60', width: 1024, height: 768, seedTick: 4200000, data: '.', force: false, quiet: false };
-  for (let i = 0; i < args.length; ++i) {
-    const arg = args[i];
-    const value = () => {
-      if (i + 1 >= args.length) throw new UsageError(`${arg} needs a value`);
-      return args[++i];
-    };
-    if (arg === '--help' || arg === '-h') options.help = true;
-    else if (arg === '--force') options.force = true;
-    else if (arg === '--quiet') options.quiet = true;
-    else if (arg === '--fps') {
-      const v = value();
-      const [numerator, denominator = 1, rest] = v.split('/').map(wholeNumber);
-      if (rest !== undefined || !(numerator >= 1 && numerator <= 1e6 && denominator >= 1 && denominator <= 1e6)
-          || numerator < denominator) {
-        throw new UsageError(`--fps: '${v}' is not a frame rate of at least one frame a second (60, 60000/1001)`);
-      }
-      options.fps = `${numerator}/${denominator}`;
-    } else if (arg === '--size') {
-      const v = value();
-      const match = /^(\d+)x(\d+)$/.exec(v);
-      const [w, h] = match ? [Number(match[1]), Number(match[2])] : [0, 0];
-      if (!(w >= 16 && h >= 16 && w <= 8192 && h <= 8192)) {
-        throw new UsageError(`--size: '${v}' is not WIDTHxHEIGHT (16 to 8192 each)`);
-      }
-      Object.assign(options, { width: w, height: h });
-    } else if (arg === '--frames') {
-      const v = value();
-      options.frames = wholeNumber(v);
-      if (!(options.frames > 0) || !Number.isSafeInteger(options.frames)) {
-        throw new UsageError(`--frames: '${v}' is not a positive whole number`);
-      }
-    } else if (arg === '--seconds') {
-      const v = value();
-      options.seconds = Number(v);
-      if (v.trim() === '' || !(options.seconds > 0 && options.seconds <= 1e6)) {
-        throw new UsageError(`--seconds: '${v}' is not a positive number of seconds`);
-      }
-    } else if (arg === '--seed-tick') {
-      const v = value();
-      options.seedTick = wholeNumber(v);
-      if (!(options.seedTick <= 4294967295)) throw new UsageError(`--seed-tick: '${v}' is not a tick count (0 to 4294967295)`);
-    } else if (arg === '--data') options.data = value();
-    else if (arg === '--timeline') options.timeline = value();
-    else if (arg.startsWith('-')) throw new UsageError(`unknown option ${arg} (see --help)`);
-    else if (options.output === undefined) options.output = arg;
-    else throw new UsageError(`more than one OUTPUT given ('${options.output}', '${arg}')`);
-  }
-  if (options.help) return options;
-  if (options.output === undefined) throw new UsageError('no OUTPUT given (see --help)');
-  if (!options.output.endsWith('/')) throw new UsageError(`OUTPUT must be a folder, written with a trailing / ('${options.output}/')`);
-  return options;
+  const argv = [tool, ...args].map((arg) => {
+    const size = rules.lengthBytesUTF8(arg) + 1;
+    const pointer = rules._malloc(size);
+    rules.stringToUTF8(arg, pointer, size);
+    return pointer;
+  });
+  const table = rules._malloc(4 * argv.length);
+  argv.forEach((pointer, i) => { rules.HEAP32[(table >> 2) + i] = pointer; });
+  const answer = JSON.parse(rules.UTF8ToString(rules._webCaptureOptions(argv.length, table)));
+  for (const pointer of [...argv, table]) rules._free(pointer);
+  if (!answer.ok) throw new UsageError(answer.error);
+  return answer.options;
 }
 
 async function exists(file) {
@@ -138,15 +94,21 @@ async function checkOutputFolder(options) {
   return output;
 }
 
+// --data's folder; without it, as natively, the working directory when it
+// holds anything by the module's name (a user's own show), else the site's.
+async function dataFolder(named) {
+  if (!named) return (await exists(moduleFile)) ? path.resolve('.') : path.join(siteDir, 'data');
+  const folder = path.resolve(named);
+  if (!(await fs.stat(folder).then((s) => s.isDirectory(), () => false))) throw new Error(`${named}: not a folder`);
+  return folder;
+}
+
 async function capture(options, cleanup) {
   const output = await checkOutputFolder(options);
   if (options.timeline && !options.force && (await exists(options.timeline))) {
     throw new Error(`${options.timeline}: already exists; use --force to replace it`);
   }
-  const dataDir = path.resolve(options.data);
-  if (!(await fs.stat(dataDir).then((s) => s.isDirectory(), () => false))) {
-    throw new Error(`${options.data}: not a folder`);
-  }
+  const dataDir = await dataFolder(options.dataDir);
   // Everything goes to a folder beside OUTPUT and takes OUTPUT's name only
   // when the capture is complete, so OUTPUT is whole or untouched.
   const parent = path.dirname(output);
@@ -235,7 +197,7 @@ async function main() {
     return 1;
   }
   if (options.help) {
-    process.stdout.write(usage);
+    process.stdout.write(usage());
     return 0;
   }
   const cleanup = new Set();

@@ -221,4 +221,19 @@ TEST_F(GLSubsetTest, MatrixStackRestoresAndAZeroAxisTurnsNothing)
     EXPECT_EQ(red(15, 15), 0);
 }
 
+TEST_F(GLSubsetTest, PastItsDepthAMatrixStackDropsTheCallAndSaysSoOnce)
+{
+    testing::internal::CaptureStderr();
+    for (int i = 0; i < 40; ++i)
+        glPushMatrix();
+    glTranslatef(30, 0, 0);
+    for (int i = 0; i < 40; ++i)
+        glPopMatrix();
+    const std::string said = testing::internal::GetCapturedStderr();
+    glRectf(10, 10, 20, 20);
+    EXPECT_EQ(red(15, 15), 255) << "the pops past the bottom left the identity in place";
+    EXPECT_EQ(said, "mardunqist: glPushMatrix past the matrix stack's 32 levels: dropped\n"
+                    "mardunqist: glPopMatrix of an empty matrix stack: dropped\n");
+}
+
 } // namespace

@@ -8,6 +8,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -73,6 +75,7 @@ struct BatchState {
 
     bool texturing = false;
     bool lineSmooth = false;
+    std::set<std::string> limitsReported;
     int viewportWidth = 1;
     int viewportHeight = 1;
 };
@@ -188,9 +191,16 @@ BatchVertex* reserve(Primitive primitive, int count)
     return &batch.vertices[first];
 }
 
+void reportLimitOnce(const char* what)
+{
+    if (batch.limitsReported.insert(what).second)
+        std::fprintf(stderr, "mardunqist: %s\n", what);
+}
+
 void resetState()
 {
     flush();
+    batch.limitsReported.clear();
     batch.texturing = false;
     batch.lineSmooth = false;
     resetMatrices();

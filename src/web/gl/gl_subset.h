@@ -12,8 +12,49 @@
 //     glPolygonMode(GL_LINE) draws the polygons' edges as such lines.
 //   - One context, one thread (the page's).
 //
-// The core includes the ordinary <GL/gl.h> and <GL/glu.h>; this folder
-// defines the entry points it uses. The real WebGL calls are reached through
+// The core includes the ordinary <GL/gl.h> and <GL/glu.h> and calls GL by
+// its usual names. Each name it uses is one of three kinds:
+//
+// Implemented here (what WebGL lacks):
+//   immediate.cpp  glBegin, glEnd with GL_POINTS, GL_LINES, GL_LINE_STRIP,
+//                  GL_LINE_LOOP, GL_TRIANGLES, GL_QUADS, GL_POLYGON;
+//                  glVertex2f, glVertex3f, glVertex3fv, glColor3f, glColor3fv,
+//                  glColor4f, glTexCoord2f, glRectf, glLineWidth,
+//                  glPolygonMode (GL_FILL, GL_LINE, GL_POINT)
+//   matrices.cpp   glMatrixMode (modelview, projection), glLoadIdentity,
+//                  glPushMatrix, glPopMatrix, glMultMatrixf, glMultMatrixd,
+//                  glOrtho, glTranslatef, glTranslated, glScalef, glRotatef,
+//                  gluPerspective, gluLookAt
+//   textures.cpp   glGenTextures, glDeleteTextures, glBindTexture, with a
+//                  desktop GL's numbering (1, 2, 3 ... in a fresh context)
+//   batch.cpp      glEnable/glDisable of GL_TEXTURE_2D and GL_LINE_SMOOTH
+//                  (this subset's own state); glHint (ignored); and, each
+//                  after flushing the batch, WebGL's own glEnable/glDisable
+//                  of anything else, glBlendFunc, glClear, glFlush, glFinish,
+//                  glViewport, glReadPixels, glBlitFramebuffer,
+//                  glBindFramebuffer, glDrawBuffer (as glDrawBuffers)
+// Passed straight through to WebGL (emscripten's library, not defined
+// here): glClearColor, glGetIntegerv, glGetFloatv, glPixelStorei,
+//   glReadBuffer, glTexImage2D, glTexParameterf, glGenFramebuffers,
+//   glDeleteFramebuffers, glGenRenderbuffers, glDeleteRenderbuffers,
+//   glBindRenderbuffer, glRenderbufferStorage, glFramebufferRenderbuffer,
+//   glCheckFramebufferStatus. They do not flush the batch, so they must not
+//   change what a batched draw means; the show makes its canvas and uploads
+//   its pictures before it draws anything.
+// Missing: the rest of GL 1.1 (other glVertex/glColor forms, strips and
+//   fans, quad strips, glPointSize, glShadeModel, glTexEnv, lighting, fog,
+//   display lists, the depth test, ...). Most of it does not link, so the
+//   web build fails rather than draws wrongly; emscripten answers a few
+//   (glShadeModel among them) by doing nothing, so check a new call here.
+//
+// Limits: each matrix stack is 32 deep (as Mesa's); a push past the top or
+// a pop past the bottom is dropped and said once on the console. A polygon
+// takes its first 16 vertices; more are dropped and said once. Points are
+// one pixel. Colours are clamped to 0..1 as they are given. Lines are cut at
+// four times the screen's half-size beside it. The texture environment is
+// always "modulate".
+//
+// The real WebGL calls behind the implemented ones are reached through
 // emscripten's emscripten_gl* names, declared in webgl_calls.h.
 #ifndef MARDUNQIST_WEB_GL_GL_SUBSET_H
 #define MARDUNQIST_WEB_GL_GL_SUBSET_H
@@ -63,6 +104,10 @@ void resetTextureNames();
 
 // Current clip-space transform (projection x modelview), column-major.
 const float* modelViewProjection();
+
+// Says `what` on the console once per show start: for what this subset
+// drops at its limits.
+void reportLimitOnce(const char* what);
 
 // State the immediate-mode path reads.
 bool lineSmoothEnabled();

@@ -254,6 +254,8 @@ void addVertex(float x, float y, float z)
     case GL_POLYGON:
         if (s.pendingCount < maxPolygonVertices)
             s.pending[s.pendingCount++] = v;
+        else
+            glsubset::reportLimitOnce("a polygon of more than 16 vertices: the rest dropped");
         break;
     default:
         break;

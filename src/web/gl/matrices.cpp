@@ -12,6 +12,7 @@
 
 namespace {
 
+// As deep as Mesa's stacks (gl_subset.h says what happens past it).
 constexpr int stackDepth = 32;
 
 struct Matrix {
@@ -119,19 +120,23 @@ void glLoadIdentity()
 void glPushMatrix()
 {
     MatrixStack& stack = currentStack();
-    if (stack.top + 1 < stackDepth) {
-        stack.levels[stack.top + 1] = stack.levels[stack.top];
-        ++stack.top;
+    if (stack.top + 1 == stackDepth) {
+        glsubset::reportLimitOnce("glPushMatrix past the matrix stack's 32 levels: dropped");
+        return;
     }
+    stack.levels[stack.top + 1] = stack.levels[stack.top];
+    ++stack.top;
 }
 
 void glPopMatrix()
 {
     MatrixStack& stack = currentStack();
-    if (stack.top > 0) {
-        --stack.top;
-        matrices.combinedStale = true;
+    if (stack.top == 0) {
+        glsubset::reportLimitOnce("glPopMatrix of an empty matrix stack: dropped");
+        return;
     }
+    --stack.top;
+    matrices.combinedStale = true;
 }
 
 void glMultMatrixf(const GLfloat* m)

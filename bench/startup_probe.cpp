@@ -4,6 +4,7 @@
 // Then a few more frames, to show what the first one paid for once.
 #include "seams/clock.h"
 #include "seams/music.h"
+#include "seams/show_files.h"
 #include "shell/gl_window.h"
 #include "shell/module_file.h"
 #include "shell/music_player.h"
@@ -78,7 +79,7 @@ int main(int argc, char** argv)
     showmusic::use(&music);
     music.init(musicSampleRate);
     mark("audio device");
-    music.load("Vostr_1.it");
+    music.load(moduleFileName);
     mark("module loaded");
     music.play();
     mark("music started");

@@ -14,6 +14,7 @@
 #include "seams/clock.h"
 #include "seams/frame_clock.h"
 #include "seams/music.h"
+#include "seams/show_files.h"
 #include "shell/module_file.h"
 #include "shell/offline_music.h"
 #include "timeline/frame_composer.h"
@@ -223,7 +224,7 @@ int main(int argc, char** argv)
 
     std::string error;
     OfflineMusic music;
-    if (!music.load(options.dataDir + "/Vostr_1.it", &error)) {
+    if (!music.load(options.dataDir + "/" + moduleFileName, &error)) {
         std::fprintf(stderr, "whole_show: %s\n", error.c_str());
         return 1;
     }

@@ -1,5 +1,7 @@
 #include "shell/data_folder.h"
 
+#include "seams/show_files.h"
+
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -9,12 +11,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* moduleFile = "Vostr_1.it";
-
 bool holdsModule(const std::string& folder)
 {
     std::error_code ec;
-    return fs::is_regular_file(dataFile(folder, moduleFile), ec);
+    return fs::is_regular_file(dataFile(folder, moduleFileName), ec);
 }
 
 // Anything under the module's name in the working directory is the user's
@@ -23,7 +23,7 @@ bool holdsModule(const std::string& folder)
 bool namesModule(const std::string& folder)
 {
     std::error_code ec;
-    return fs::exists(fs::symlink_status(dataFile(folder, moduleFile), ec));
+    return fs::exists(fs::symlink_status(dataFile(folder, moduleFileName), ec));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "os/end_signals.h"
 #include "seams/clock.h"
 #include "seams/music.h"
+#include "seams/show_files.h"
 #include "shell/data_folder.h"
 #include "shell/gl_window.h"
 #include "shell/mode_choice.h"
@@ -16,11 +17,21 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <string>
 
 namespace {
 
 constexpr const char* title = "kelvo mardunqist";
-constexpr const char* moduleFile = "Vostr_1.it";
+
+// "Vostr_1.it, 0.jpg, ... and k.jpg".
+std::string showFileList()
+{
+    std::string list = moduleFileName;
+    for (std::size_t i = 0; i < std::size(pictureFileNames); ++i)
+        list += (i + 1 == std::size(pictureFileNames) ? " and " : ", ") + std::string(pictureFileNames[i]);
+    return list;
+}
 
 void printHelp()
 {
@@ -28,7 +39,7 @@ void printHelp()
         "usage: mardunqist [--data DIR] [--play [--windowed]] [--first-frame]\n"
         "\n"
         "Plays the show: pick a display mode in the chooser, then watch.\n"
-        "Reads %s, 0.jpg, 1.jpg, 2.jpg, c.jpg and k.jpg from the working directory\n"
+        "Reads %s from the working directory\n"
         "when it holds %s, else from the installed ones in %s.\n"
         "Escape or closing the window ends the show.\n"
         "\n"
@@ -39,7 +50,7 @@ void printHelp()
         "  --play         skip the chooser and play at 640x480, full screen\n"
         "  --windowed     with --play: in a window instead\n"
         "  --first-frame  end after the first frame, printing the start-up time\n",
-        moduleFile, moduleFile, installedDataFolder().c_str());
+        showFileList().c_str(), moduleFileName, installedDataFolder().c_str());
 }
 
 struct Arguments {
@@ -116,7 +127,7 @@ int main(int argc, char** argv)
     MusicPlayer music;
     showmusic::use(&music);
     music.init(musicSampleRate);
-    music.load(dataFile(data, moduleFile));
+    music.load(dataFile(data, moduleFileName));
     music.play();
 
     while (true) {

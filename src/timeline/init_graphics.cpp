@@ -2,11 +2,10 @@
 
 #include "media/image.h"
 #include "seams/random.h"
+#include "seams/show_files.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
-
-const char* const showPictureFiles[5] = {"0.jpg", "1.jpg", "2.jpg", "c.jpg", "k.jpg"};
 
 void initGraphicsState(std::uint32_t seedTicks)
 {
@@ -29,7 +28,7 @@ void uploadShowPictures(const std::string& directory)
 {
     Image::refreshMaxSide();
     Image image;
-    for (const char* name : showPictureFiles) {
+    for (const char* name : pictureFileNames) {
         const std::string path = directory.empty() ? std::string(name) : directory + "/" + name;
         image.load(path.c_str());
         image.upload(true);

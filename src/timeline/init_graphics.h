@@ -6,9 +6,6 @@
 #include <cstdint>
 #include <string>
 
-// The show's pictures, in upload order: textures 1 to 5.
-extern const char* const showPictureFiles[5];
-
 // All three steps below, in order.
 void initGraphics(std::uint32_t seedTicks, const std::string& pictureDirectory = "");
 

@@ -1,4 +1,5 @@
 #include "media/image.h"
+#include "seams/show_files.h"
 #include "support/gl_fixture.h"
 #include "support/jpeg_files.h"
 #include "support/special_files.h"
@@ -217,7 +218,7 @@ TEST_F(ImageTest, StartupUploadsTakeNamesOneToFiveEvenWithAllFilesMissing)
         EXPECT_EQ(boundTextureLevel0(GL_TEXTURE_WIDTH), 1) << name;
     }
     EXPECT_FALSE(glIsTexture(6));
-    for (const char* f : showPictureFiles)
+    for (const char* f : pictureFileNames)
         EXPECT_NE(err.find(f), std::string::npos) << err;
 }
 

@@ -323,7 +323,7 @@ protected:
     {
         pictures = new std::vector<Decoded>;
         for (const assets::AssetFile& file : assets::makeAssets(assets::ModuleKind::brief))
-            if (file.name != assets::moduleFileName)
+            if (file.name != moduleFileName)
                 pictures->push_back(decodeJpeg(file.bytes));
     }
     static void TearDownTestSuite() { delete pictures; }
@@ -538,7 +538,7 @@ TEST(AssetGenerator, MakesTheSameBytesOnEveryRun)
         EXPECT_EQ(first[i].name, second[i].name);
         EXPECT_TRUE(first[i].bytes == second[i].bytes) << first[i].name << " differs between runs";
         // The short module changes the music only.
-        EXPECT_EQ(first[i].bytes == brief[i].bytes, first[i].name != assets::moduleFileName) << first[i].name;
+        EXPECT_EQ(first[i].bytes == brief[i].bytes, first[i].name != moduleFileName) << first[i].name;
     }
 }
 
@@ -590,7 +590,7 @@ std::map<std::string, std::string> folderContents(const std::filesystem::path& d
 TEST(AssetGenerator, NeverReplacesWhatItDidNotWriteUnlessForced)
 {
     const auto dir = freshFolder("foreign");
-    const auto song = dir / assets::moduleFileName;
+    const auto song = dir / moduleFileName;
     const assets::GenerateOptions plain{assets::ModuleKind::brief, false, false};
     const assets::GenerateOptions forced{assets::ModuleKind::brief, true, false};
     std::string error;
@@ -647,7 +647,7 @@ TEST(AssetGenerator, ReadsOnlyRegularFiles)
               assets::GenerateResult::failed);
     EXPECT_NE(error.find(assets::stampFileName + std::string(": is not a regular file (a FIFO)")), std::string::npos)
         << error;
-    EXPECT_FALSE(std::filesystem::exists(dir / assets::moduleFileName));
+    EXPECT_FALSE(std::filesystem::exists(dir / moduleFileName));
     // Nor does --render-wav or --levels wait on, or read without end, what
     // is not a regular file.
     for (const SpecialFile& special : makeSpecialFiles(dir.string(), "module", ".it")) {

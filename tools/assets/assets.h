@@ -4,6 +4,7 @@
 #define MARDUNQIST_ASSETS_H
 
 #include "it_writer.h"
+#include "seams/show_files.h"
 
 #include <cstdint>
 #include <string>
@@ -15,7 +16,6 @@ namespace assets {
 // that folders made by an older generator are regenerated.
 inline constexpr const char* generatorVersion = "1";
 inline constexpr const char* stampFileName = ".assets-version";
-inline constexpr const char* moduleFileName = "Vostr_1.it";
 
 // The full song, or a test module of seconds with the same order layout.
 enum class ModuleKind { full, brief };

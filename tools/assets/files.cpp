@@ -17,6 +17,7 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -25,14 +26,10 @@
 namespace assets {
 namespace {
 
-struct PictureFile {
-    const char* name;
-    PictureId id;
-};
-constexpr PictureFile pictureFiles[] = {
-    {"0.jpg", PictureId::glow},   {"1.jpg", PictureId::rings},   {"2.jpg", PictureId::nebula},
-    {"c.jpg", PictureId::title},  {"k.jpg", PictureId::credits},
-};
+// What each of the show's pictures shows, in the order of pictureFileNames.
+constexpr PictureId pictureIds[] = {PictureId::glow, PictureId::rings, PictureId::nebula, PictureId::title,
+                                    PictureId::credits};
+static_assert(std::size(pictureIds) == std::size(pictureFileNames));
 constexpr int jpegQuality = 90;
 constexpr const char* stampHeader = "mardunqist-assets ";
 // Far above the largest file the generator writes, and above any stamp.
@@ -41,8 +38,7 @@ constexpr std::uint64_t maxOwnFileBytes = std::uint64_t{64} << 20;
 std::vector<std::string> dataFileNames()
 {
     std::vector<std::string> names{moduleFileName};
-    for (const PictureFile& p : pictureFiles)
-        names.emplace_back(p.name);
+    names.insert(names.end(), std::begin(pictureFileNames), std::end(pictureFileNames));
     return names;
 }
 
@@ -159,8 +155,8 @@ std::vector<AssetFile> makeAssets(ModuleKind kind)
 {
     std::vector<AssetFile> files;
     files.push_back({moduleFileName, itw::write(composeModule(kind))});
-    for (const PictureFile& p : pictureFiles)
-        files.push_back({p.name, encodeJpeg(paintPicture(p.id), jpegQuality)});
+    for (std::size_t i = 0; i < std::size(pictureFileNames); ++i)
+        files.push_back({pictureFileNames[i], encodeJpeg(paintPicture(pictureIds[i]), jpegQuality)});
     return files;
 }
 

@@ -1,5 +1,7 @@
 #include "capture_options.h"
 
+#include "seams/show_files.h"
+
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
@@ -39,7 +41,7 @@ struct OptionRow {
     const char* value;  // what --help calls the value; nullptr for a flag
     bool native;        // which front ends take it
     bool web;
-    const char* help;   // its lines in --help
+    const char* help;   // its lines in --help; {module} stands for the module's name
     bool (*read)(const std::string& value, CaptureOptions* options, std::string* why);
 };
 
@@ -79,8 +81,8 @@ const OptionRow optionRows[] = {
          return parseNumber(v, &o->seedTick);
      }},
     {"--data", "DIR", true, true,
-     "read Vostr_1.it and the pictures from DIR; default: the\n"
-     "working directory when it holds Vostr_1.it, else the\n"
+     "read {module} and the pictures from DIR; default: the\n"
+     "working directory when it holds {module}, else the\n"
      "installed ones",
      [](const std::string& v, CaptureOptions* o, std::string*) {
          o->dataDir = v;
@@ -157,8 +159,12 @@ std::string captureOptionsHelp(CaptureTool tool)
         std::string left = std::string("  ") + row.name + (row.value ? std::string(" ") + row.value : "");
         left.resize(std::max(left.size() + 1, helpColumn), ' ');
         text += left;
-        for (const char* c = row.help; *c; ++c)
-            text += *c == '\n' ? "\n" + std::string(helpColumn, ' ') : std::string(1, *c);
+        const std::string module = "{module}";
+        std::string help = row.help;
+        for (std::size_t at; (at = help.find(module)) != std::string::npos;)
+            help.replace(at, module.size(), moduleFileName);
+        for (const char c : help)
+            text += c == '\n' ? "\n" + std::string(helpColumn, ' ') : std::string(1, c);
         text += '\n';
     }
     return text;

@@ -16,6 +16,7 @@
 #include "seams/clock.h"
 #include "seams/frame_clock.h"
 #include "seams/music.h"
+#include "seams/show_files.h"
 #include "shell/data_folder.h"
 #include "shell/module_file.h"
 #include "shell/offline_music.h"
@@ -55,7 +56,7 @@ int capture(const CaptureOptions& options)
         return fail(error);
 
     OfflineMusic music;
-    const std::string modulePath = dataFile(options.dataDir, "Vostr_1.it");
+    const std::string modulePath = dataFile(options.dataDir, moduleFileName);
     if (!music.load(modulePath, &error)) {
         // Without music the show would never end by itself.
         if (!options.frames && !options.seconds)

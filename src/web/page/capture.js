@@ -8,7 +8,8 @@
 // PUT capture/timeline.csv, and the outcome to PUT capture/done.
 import createShow from './mardunqist.js';
 import { loadLibopenmpt, ModulePlayer, orderOf, rowOf, positionAfterBlock } from './openmpt.js';
-import { loadShowData, moduleFile } from './show-data.js';
+import { loadShowData } from './show-data.js';
+import { moduleFile } from './show-files.js';
 
 const query = new URLSearchParams(location.search);
 const width = Number(query.get('width'));

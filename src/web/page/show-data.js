@@ -2,8 +2,7 @@
 // bytes for the music, the pictures written where the show's loader reads
 // them (/show) and, when their header says they are worth it, decoded by the
 // browser beforehand, since the loader cannot wait for it.
-export const moduleFile = 'Vostr_1.it';
-export const pictureFiles = ['0.jpg', '1.jpg', '2.jpg', 'c.jpg', 'k.jpg'];
+import { moduleFile, pictureFiles } from './show-files.js';
 
 async function fetchBytes(url) {
   const response = await fetch(url);

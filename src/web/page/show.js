@@ -4,7 +4,8 @@
 // sound is music.js.
 import createShow from './mardunqist.js';
 import { ShowMusic } from './music.js';
-import { loadShowData, moduleFile } from './show-data.js';
+import { loadShowData } from './show-data.js';
+import { moduleFile } from './show-files.js';
 
 const chooser = document.getElementById('chooser');
 const stage = document.getElementById('stage');

@@ -8,9 +8,9 @@ import path from 'node:path';
 import { createRequire } from 'node:module';
 import { fileURLToPath } from 'node:url';
 import { serveFolders, listen, launchBrowser } from './browser.mjs';
+import { moduleFile } from '../site/show-files.js';
 
 const tool = 'mardunqist-web-capture';
-const moduleFile = 'Vostr_1.it';
 const siteDir = path.join(path.dirname(fileURLToPath(import.meta.url)), '..', 'site');
 
 // The command line's rules are the native tool's own (capture_options.cpp,

@@ -36,10 +36,20 @@ export function serveFolders(mounts, handle = () => false) {
       if ((await fs.stat(file)).isDirectory()) file = path.join(file, 'index.html');
       const info = await fs.stat(file);
       if (!info.isFile()) throw Object.assign(new Error('not a file'), { code: 'ENOENT' });
+      // Revalidated every time, answered "not modified" when it is not: the
+      // page fetches the music player once for its loading line, and the
+      // sound worklet then loads it from the browser's cache.
+      const modified = new Date(Math.floor(info.mtimeMs / 1000) * 1000);
+      const since = Date.parse(request.headers['if-modified-since'] || '');
+      if (since >= modified.getTime()) {
+        response.writeHead(304, { 'Cache-Control': 'no-cache', 'Last-Modified': modified.toUTCString() }).end();
+        return;
+      }
       response.writeHead(200, {
         'Content-Type': contentTypes[path.extname(file)] || 'application/octet-stream',
         'Content-Length': info.size,
         'Cache-Control': 'no-cache',
+        'Last-Modified': modified.toUTCString(),
       });
       createReadStream(file).pipe(response);
     } catch (error) {

@@ -24,6 +24,13 @@ const put = async (name, body, headers = {}) => {
   if (!response.ok) throw new Error(`${name}: ${await response.text()}`);
 };
 
+// A line for the tool's stderr, whatever the browser's driver reports.
+const say = (line) => {
+  console.warn(line);
+  put('log', line).catch(() => {});
+};
+window.addEventListener('error', (event) => put('done', JSON.stringify({ ok: false, error: `the page failed: ${event.message}` })));
+
 // C++'s default float output at 15 significant digits, as the native
 // timeline writes its times.
 function formatTime(ms) {
@@ -46,10 +53,10 @@ async function encodePng(show, scratch) {
 }
 
 async function capture() {
-  const show = await createShow();
+  const show = await createShow({ printErr: say });
   const data = await loadShowData(show, new URL(query.get('data'), location.href));
   for (const [name, why] of Object.entries(data.failures)) {
-    if (name !== moduleFile) console.warn(`mardunqist-web-capture: ${name}: ${why}`);
+    if (name !== moduleFile) say(`mardunqist-web-capture: ${name}: ${why}`);
   }
 
   const sampleRate = show._webMusicSampleRate();
@@ -65,7 +72,7 @@ async function capture() {
     if (frameLimit === Infinity) {
       throw new Error(`${moduleFile}: ${error.message}; with no music the show never ends: give --frames or --seconds`);
     }
-    console.warn(`mardunqist-web-capture: ${moduleFile}: ${error.message}; capturing without music`);
+    say(`mardunqist-web-capture: ${moduleFile}: ${error.message}; capturing without music`);
   }
 
   const expected = frameLimit !== Infinity ? frameLimit

@@ -39,6 +39,16 @@ const status = (page) => page.evaluate(() => ({
   notice: document.getElementById('notice').hidden ? '' : document.getElementById('notice').textContent,
 }));
 
+// page.waitFor, saying where the show was if it times out.
+async function waitForShow(page, expression, timeout) {
+  try {
+    return await page.waitFor(expression, timeout);
+  } catch (error) {
+    const now = await page.evaluate(() => JSON.stringify(window.showStatus)).catch((e) => `(no answer: ${e.message})`);
+    throw new Error(`${error.message}; the show: ${now}`);
+  }
+}
+
 // What went wrong in the page, as its driver and the page itself saw it.
 async function pageErrors(page) {
   return [...page.errors, ...(await page.evaluate(() => window.showStatus.errors))];
@@ -87,7 +97,7 @@ for (const engine of engines) {
     await page.click('input[value="800x600"]');
     await page.click('input[name=windowed]');
     await page.click('button[name=play]');
-    await page.waitFor('window.showStatus.order >= 3 && window.showStatus.frames >= 20', 60000);
+    await waitForShow(page, 'window.showStatus.order >= 3 && window.showStatus.frames >= 20', 60000);
     const playing = await status(page);
     assert.equal(playing.playing, true);
     assert.equal(playing.sound, 'playing');

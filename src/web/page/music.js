@@ -37,6 +37,10 @@ export class ShowMusic {
     this.reports = [];
     this.heard = { position: 0, playing: false };
     this.node = null;
+    this.playing = false;
+    this.delay = 0;
+    this.delayAsked = -Infinity;
+    this.asksOutputDelay = !/\bFirefox\//.test(navigator.userAgent);
   }
 
   // Plays the module once. Resolves when it plays, or when libopenmpt refuses
@@ -62,6 +66,7 @@ export class ShowMusic {
           reject(new SoundFailure(`the music player failed in the sound worklet (${data.reason})`));
         } else {
           this.reports.push(data);
+          this.playing = true;
           resolve();
         }
       };
@@ -73,19 +78,30 @@ export class ShowMusic {
     await within(playerStartMs, started, 'the music player did not start in the sound worklet');
   }
 
-  // The output's time now, in seconds of the context. Where the engine
-  // reports its output latency, the context's own time less that latency;
-  // else the output's timestamp (WebKit), extrapolated only by a sane amount,
-  // since its performanceTime need not share the page's time origin.
-  heardSeconds() {
+  // How far the loudspeaker is behind the context's time, in seconds: the
+  // output latency where the engine reports it, else what the output's
+  // timestamp says (WebKit), trusted only when it is sane, since its
+  // performanceTime need not share the page's time origin. Asked at most
+  // every two seconds, once the music plays. Not in Firefox, which answers
+  // both from its audio thread and now and then holds the page for good
+  // (no feature tells it apart, so it is told by name); there the
+  // context's own time stands.
+  outputDelay() {
     const context = this.context;
-    if (context.outputLatency) return context.currentTime - (context.baseLatency || 0) - context.outputLatency;
+    if (context.outputLatency) return context.outputLatency;
     const stamp = context.getOutputTimestamp ? context.getOutputTimestamp() : null;
-    if (stamp && stamp.contextTime > 0) {
-      const since = (performance.now() - stamp.performanceTime) / 1000;
-      return stamp.contextTime + (since >= 0 && since < 0.5 ? since : 0);
+    if (!stamp || !(stamp.contextTime > 0)) return 0;
+    const since = (performance.now() - stamp.performanceTime) / 1000;
+    return Math.max(0, context.currentTime - stamp.contextTime - (since >= 0 && since < 0.5 ? since : 0));
+  }
+
+  heardSeconds() {
+    const now = performance.now();
+    if (this.asksOutputDelay && this.playing && now - this.delayAsked > 2000) {
+      this.delay = this.outputDelay();
+      this.delayAsked = now;
     }
-    return context.currentTime - (context.baseLatency || 0);
+    return this.context.currentTime - (this.context.baseLatency || 0) - this.delay;
   }
 
   // { position, playing } as heard now.

@@ -1,9 +1,9 @@
 #include "shell/gl_window.h"
 
 #include "os/end_signals.h"
+#include "shell/desktop.h"
 
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
 #include <thread>
 
@@ -38,7 +38,7 @@ bool GLWindow::open(const char* title, const WindowParams& params, std::string* 
     const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
     const bool driverAsked = asked && *asked;
     const char* noDisplay = "cannot open a display for the show (SDL_VIDEODRIVER=offscreen plays it unseen)";
-    if (!driverAsked && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
+    if (!driverAsked && !desktopNamed()) {
         if (error)
             *error = noDisplay;
         return false;

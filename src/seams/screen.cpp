@@ -61,7 +61,12 @@ void Canvas::destroy()
 
 void Canvas::copyToWindow(int windowWidth, int windowHeight) const
 {
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
+    copyToWindowFrom(framebuffer_, windowWidth, windowHeight);
+}
+
+void Canvas::copyToWindowFrom(GLuint framebuffer, int windowWidth, int windowHeight) const
+{
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glBlitFramebuffer(0, 0, width_, height_, 0, 0, windowWidth, windowHeight,
                       GL_COLOR_BUFFER_BIT, GL_NEAREST);

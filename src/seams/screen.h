@@ -27,6 +27,10 @@ public:
     // size, scaled if it differs) and binds the canvas again.
     void copyToWindow(int windowWidth, int windowHeight) const;
 
+    // The same from another framebuffer of the canvas's size (a filtered
+    // copy of it); the canvas is bound again afterwards.
+    void copyToWindowFrom(GLuint framebuffer, int windowWidth, int windowHeight) const;
+
     // Reads the whole canvas as RGBA rows, bottom row first (GL's order).
     std::vector<std::uint8_t> readRGBA() const;
 

@@ -1,6 +1,7 @@
 #include "shell/gl_window.h"
 
 #include "os/end_signals.h"
+#include "seams/clock.h"
 #include "shell/desktop.h"
 
 #include <chrono>
@@ -145,7 +146,10 @@ void GLWindow::present()
 {
     int drawableWidth = 0, drawableHeight = 0;
     SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);
-    canvas.copyToWindow(drawableWidth, drawableHeight);
+    if (gentle)
+        gentleScreen.present(canvas, drawableWidth, drawableHeight, showclock::nowMs());
+    else
+        canvas.copyToWindow(drawableWidth, drawableHeight);
     if (!vsync) {
         const std::uint64_t period = 1000000000ull / static_cast<std::uint64_t>(refreshHz);
         const std::uint64_t now = monotonicNs();
@@ -166,6 +170,7 @@ void GLWindow::close()
         SDL_ShowCursor(SDL_ENABLE);
     }
     if (glContext) {
+        gentleScreen.destroy();
         canvas.destroy();
         SDL_GL_MakeCurrent(window, nullptr);
         SDL_GL_DeleteContext(glContext);

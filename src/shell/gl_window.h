@@ -11,6 +11,7 @@
 #ifndef MARDUNQIST_SHELL_GL_WINDOW_H
 #define MARDUNQIST_SHELL_GL_WINDOW_H
 
+#include "gentle/gentle_screen.h"
 #include "seams/screen.h"
 
 #include <SDL2/SDL.h>
@@ -31,6 +32,10 @@ struct GLWindow {
     SDL_GLContext glContext = nullptr;
     bool fullscreen = false;
     Canvas canvas;
+
+    // Set before open: the canvas is presented through the gentle filter.
+    bool gentle = false;
+    GentleScreen gentleScreen;
 
     // Without vsync (Xvfb refuses it) present sleeps to the display's rate.
     bool vsync = false;

@@ -36,14 +36,18 @@ std::string showFileList()
 void printHelp()
 {
     std::printf(
-        "usage: mardunqist [--data DIR] [--play [--windowed]] [--first-frame]\n"
+        "usage: mardunqist [--data DIR] [--gentle] [--play [--windowed]] [--first-frame]\n"
         "\n"
         "Plays the show: pick a display mode in the chooser, then watch.\n"
+        "Warning: the show contains flashing lights and rapid changes of brightness.\n"
+        "--gentle reduces them.\n"
         "Reads %s from the working directory\n"
         "when it holds %s, else from the installed ones in %s.\n"
         "Escape or closing the window ends the show.\n"
         "\n"
         "  --data DIR     read the six files from DIR instead\n"
+        "  --gentle       hold the flashing to three flashes a second at most: the\n"
+        "                 picture is held back only where it would flash more\n"
         "  --help         this text\n"
         "\n"
         "For scripts and measurements:\n"
@@ -57,6 +61,7 @@ struct Arguments {
     bool play = false;
     bool windowed = false;
     bool firstFrame = false;
+    bool gentle = false;
     std::string dataDir;  // "" until --data names one
 };
 
@@ -75,6 +80,8 @@ bool parseArguments(int argc, char** argv, Arguments* args, int* exitStatus)
             args->windowed = true;
         } else if (std::strcmp(argv[i], "--first-frame") == 0) {
             args->firstFrame = true;
+        } else if (std::strcmp(argv[i], "--gentle") == 0) {
+            args->gentle = true;
         } else if (std::strcmp(argv[i], "--data") == 0) {
             std::string error = "needs a folder (see --help)";
             if (i + 1 == argc || !checkDataFolder(argv[++i], &error)) {
@@ -117,6 +124,7 @@ int main(int argc, char** argv)
     catchEndSignals();
     const WindowParams params{screenWidth, screenHeight, 32, 16, !windowed};
     std::string error;
+    glWindow.gentle = args.gentle;
     if (!glWindow.open(title, params, &error)) {
         std::fprintf(stderr, "mardunqist: %s\n", error.c_str());
         return 1;

@@ -5,6 +5,7 @@
 // thread: the page's. Each frame the page passes the music position it hears
 // and the show draws one frame with drawFrame, exactly as the native main
 // loop does. The capture page drives the same show on a virtual clock.
+#include "gentle/gentle_screen.h"
 #include "seams/clock.h"
 #include "seams/music.h"
 #include "seams/random.h"
@@ -36,6 +37,8 @@ public:
 struct WebShow {
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = 0;
     Canvas canvas;
+    bool gentle = false;
+    GentleScreen gentleScreen;
     PageMusic music;
     std::vector<std::uint8_t> pixels;
 };
@@ -47,13 +50,17 @@ constexpr const char* dataFolder = "/show";
 
 void presentToPage()
 {
-    show.canvas.copyToWindow(show.canvas.width(), show.canvas.height());
+    if (show.gentle)
+        show.gentleScreen.present(show.canvas, show.canvas.width(), show.canvas.height(), showclock::nowMs());
+    else
+        show.canvas.copyToWindow(show.canvas.width(), show.canvas.height());
 }
 
 void closeContext()
 {
     if (show.context == 0)
         return;
+    show.gentleScreen.destroy();
     show.canvas.destroy();
     emscripten_webgl_make_context_current(0);
     emscripten_webgl_destroy_context(show.context);
@@ -67,9 +74,10 @@ extern "C" {
 // Opens WebGL 2 on the page's canvas "#show" at width x height, and starts a
 // show as a program start does: fresh state, the generator seeded from
 // seedTicks, the global GL state, the five pictures. The clock is live, or
-// manual (at the capture's first frame time) for a capture. 1 on success;
-// on failure one line on the console and 0.
-EMSCRIPTEN_KEEPALIVE int webShowStart(int width, int height, std::uint32_t seedTicks, int manualClock)
+// manual (at the capture's first frame time) for a capture; gentle presents
+// through the gentle filter. 1 on success; on failure one line on the
+// console and 0.
+EMSCRIPTEN_KEEPALIVE int webShowStart(int width, int height, std::uint32_t seedTicks, int manualClock, int gentle)
 {
     closeContext();
     EmscriptenWebGLContextAttributes attributes;
@@ -97,6 +105,7 @@ EMSCRIPTEN_KEEPALIVE int webShowStart(int width, int height, std::uint32_t seedT
     }
 
     resetShow();
+    show.gentle = gentle != 0;
     if (manualClock)
         showclock::setManual(showclock::liveOffsetMs);
     else
@@ -134,9 +143,12 @@ EMSCRIPTEN_KEEPALIVE int webShowCreditsStarted()
     return composer.creditsStarted ? 1 : 0;
 }
 
-// The canvas as RGBA rows, bottom row first; valid until the next call.
+// The frame last presented as RGBA rows, bottom row first (the canvas, or
+// with gentle what the filter showed); valid until the next call.
 EMSCRIPTEN_KEEPALIVE const std::uint8_t* webShowReadPixels()
 {
+    if (show.gentle)
+        return show.gentleScreen.shownFrame().data();
     show.pixels = show.canvas.readRGBA();
     return show.pixels.data();
 }

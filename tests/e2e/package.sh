@@ -28,6 +28,15 @@ e2e_log "$(basename "$deb"): $(grep -c . "$E2E_TMP/lintian.log" || true) lintian
 root=$E2E_TMP/root
 dpkg-deb -x "$deb" "$root"
 desktop-file-validate "$root/usr/share/applications/mardunqist.desktop" || e2e_fail "invalid menu entry"
+# Wherever a viewer starts the show, the flashing is said, and the gentle mode.
+warning="flashing lights and rapid changes of brightness"
+help=$("$root/usr/games/mardunqist" --help)
+manual=$(zcat "$root/usr/share/man/man6/mardunqist.6.gz")
+grep -q "^Comment=.*$warning" "$root/usr/share/applications/mardunqist.desktop" &&
+    [[ "$(dpkg-deb -f "$deb" Description)" == *"flashing lights"* ]] &&
+    [[ "$help" == *"$warning"* && "$help" == *--gentle* ]] &&
+    [[ "$manual" == *".SH WARNING"* && "$manual" == *'.B \-\-gentle'* ]] ||
+    e2e_fail "the flashing warning or --gentle is missing from the menu entry, package, --help or manual"
 E2E_PROGRAM=$root/usr/games/mardunqist
 expect_quiet_run() {  # WHAT: status 0 and nothing on stderr but the missing sound card
     [ "$E2E_STATUS" -eq 0 ] || e2e_fail "$1: exit status $E2E_STATUS"

@@ -55,6 +55,10 @@ test('the start page offers the chooser\'s choices with its defaults', async (t)
     modes: [...document.querySelectorAll('input[name=mode]')].map((i) => [i.value, i.checked]),
     windowed: document.querySelector('input[name=windowed]').checked,
     labels: document.getElementById('chooser').innerText.split(/\s+/).filter(Boolean),
+    gentle: (({ checked, form }) => ({ checked, form: form.id }))(document.querySelector('input[name=gentle]')),
+    gentleInsideChooser: document.getElementById('chooser').contains(document.querySelector('input[name=gentle]')),
+    warning: document.getElementById('warning').innerText,
+    warningInsideChooser: document.getElementById('chooser').contains(document.getElementById('warning')),
   }));
   assert.equal(controls.title, 'kelvo mardunqist');
   assert.deepEqual(controls.modes, [['640x480', true], ['800x600', false], ['1024x768', false]]);
@@ -62,6 +66,11 @@ test('the start page offers the chooser\'s choices with its defaults', async (t)
   for (const label of ['640x480', '800x600', '1024x768', 'windowed', 'play', 'exit']) {
     assert.ok(controls.labels.includes(label), `label ${label}`);
   }
+  // Beside the chooser, not in it: the warning, and "gentle", unticked.
+  assert.match(controls.warning, /flashing lights and rapid changes of brightness\. "gentle" reduces them/);
+  assert.deepEqual(controls.gentle, { checked: false, form: 'chooser' });
+  assert.equal(controls.gentleInsideChooser, false);
+  assert.equal(controls.warningInsideChooser, false);
   await page.click('button[name=exit]');
   assert.match(await page.evaluate(() => document.body.innerText), /has ended/);
 });
@@ -98,8 +107,9 @@ test('full screen, leaving it ends the show; so does the music\'s own end', asyn
   await page.waitForFunction('!window.showStatus.playing');
   assert.equal((await status(page)).chooserShown, true);
 
-  // Again, to the end: the short song runs through its credits and stops.
+  // Again, to the end, gentle: the short song runs through its credits and stops.
   await page.click('input[name=windowed]');
+  await page.click('input[name=gentle]');
   await page.click('button[name=play]');
   await page.waitForFunction('window.showStatus.order === 33', { timeout: 30000 });
   await page.waitForFunction('!window.showStatus.playing', { timeout: 30000 });

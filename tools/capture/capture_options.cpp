@@ -112,6 +112,18 @@ const OptionRow optionRows[] = {
          o->preset = v;
          return true;
      }},
+    {"--gentle", nullptr, true, true,
+     "capture what the gentle mode shows: flashes held to three a\n"
+     "second at most (see mardunqist --gentle)",
+     [](const std::string&, CaptureOptions* o, std::string*) { return o->gentle = true; }},
+    {"--flash-report", "FILE", true, false,
+     "check the captured frames for flashes (WCAG 2.3.1, counted as\n"
+     "EA's IRIS counts them) and write second,transitions,flashes,\n"
+     "passes for every second of the show (CSV)",
+     [](const std::string& v, CaptureOptions* o, std::string*) {
+         o->flashReport = v;
+         return true;
+     }},
     {"--force", nullptr, true, true,
      "replace an earlier OUTPUT (and --timeline FILE), once the\n"
      "new one is complete",

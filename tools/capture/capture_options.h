@@ -44,6 +44,8 @@ struct CaptureOptions {
     std::string timelineCsv;
     int crf = 18;
     std::string preset = defaultPreset;
+    bool gentle = false;                  // through the gentle mode's filter
+    std::string flashReport;              // "" or where the flash check's report goes
     bool force = false;
     bool quiet = false;
     bool help = false;

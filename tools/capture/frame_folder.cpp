@@ -16,44 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool writePng(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgbaBottomUp,
-              std::string* error)
-{
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        *error = fileError(path);
-        return false;
-    }
-    errno = 0;  // so that a failed write is told from any other failure
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!png || !info || setjmp(png_jmpbuf(png))) {
-        const int writeErrno = errno;
-        png_destroy_write_struct(&png, &info);
-        std::fclose(f);
-        *error = path + ": " + (writeErrno ? std::strerror(writeErrno) : "PNG encoding failed");
-        return false;
-    }
-    png_init_io(png, f);
-    // Speed over size: a capture writes tens of thousands of these.
-    png_set_compression_level(png, 1);
-    png_set_filter(png, 0, PNG_FILTER_SUB);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    png_set_filler(png, 0, PNG_FILLER_AFTER);  // drop the canvas's alpha
-    for (int y = height - 1; y >= 0; --y)
-        png_write_row(png, const_cast<png_bytep>(rgbaBottomUp.data() + static_cast<std::size_t>(y) * width * 4));
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    if (std::fclose(f) != 0) {
-        *error = fileError(path);
-        return false;
-    }
-    return true;
-}
-
 class FolderOutput : public CaptureOutput {
 public:
     FolderOutput(std::string folder, std::string shownAs, const CaptureOptions& options, int sampleRate)
@@ -160,6 +122,44 @@ private:
 };
 
 } // namespace
+
+bool writePng(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgbaBottomUp,
+              std::string* error)
+{
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) {
+        *error = fileError(path);
+        return false;
+    }
+    errno = 0;  // so that a failed write is told from any other failure
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!png || !info || setjmp(png_jmpbuf(png))) {
+        const int writeErrno = errno;
+        png_destroy_write_struct(&png, &info);
+        std::fclose(f);
+        *error = path + ": " + (writeErrno ? std::strerror(writeErrno) : "PNG encoding failed");
+        return false;
+    }
+    png_init_io(png, f);
+    // Speed over size: a capture writes tens of thousands of these.
+    png_set_compression_level(png, 1);
+    png_set_filter(png, 0, PNG_FILTER_SUB);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    png_set_filler(png, 0, PNG_FILLER_AFTER);  // drop the canvas's alpha
+    for (int y = height - 1; y >= 0; --y)
+        png_write_row(png, const_cast<png_bytep>(rgbaBottomUp.data() + static_cast<std::size_t>(y) * width * 4));
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    if (std::fclose(f) != 0) {
+        *error = fileError(path);
+        return false;
+    }
+    return true;
+}
 
 std::unique_ptr<CaptureOutput> makeFrameFolderOutput(const std::string& folder, const std::string& shownAs,
                                                      const CaptureOptions& options, int sampleRate)

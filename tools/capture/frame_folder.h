@@ -8,9 +8,15 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 // `folder` as checkCaptureFolder gave it; messages name files as in `shownAs`,
 // the OUTPUT the user wrote.
+// One frame as an RGB PNG (alpha dropped), rows given bottom first; false
+// with "FILE: why".
+bool writePng(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgbaBottomUp,
+              std::string* error);
+
 std::unique_ptr<CaptureOutput> makeFrameFolderOutput(const std::string& folder, const std::string& shownAs,
                                                      const CaptureOptions& options, int sampleRate);
 

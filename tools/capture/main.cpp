@@ -9,6 +9,7 @@
 #include "frame_pipe.h"
 #include "outputs.h"
 #include "progress.h"
+#include "shown_frames.h"
 
 #include "headless/headless_gl.h"
 #include "os/end_signals.h"
@@ -49,11 +50,13 @@ int capture(const CaptureOptions& options)
 {
     std::string error;
     // What may not be written is refused before any work.
-    std::unique_ptr<CaptureOutput> output = prepareCaptureOutput(options, musicSampleRate, &error);
-    if (!output)
+    std::unique_ptr<CaptureOutput> written = prepareCaptureOutput(options, musicSampleRate, &error);
+    if (!written)
         return fail(error);
-    if (!options.timelineCsv.empty() && !checkOutputFile(options.timelineCsv, options.force, &error))
-        return fail(error);
+    for (const std::string& file : {options.timelineCsv, options.flashReport}) {
+        if (!file.empty() && !checkOutputFile(file, options.force, &error))
+            return fail(error);
+    }
 
     OfflineMusic music;
     const std::string modulePath = dataFile(options.dataDir, moduleFileName);
@@ -65,6 +68,9 @@ int capture(const CaptureOptions& options)
     }
 
     const FrameClock clock(options.fps, musicSampleRate);
+    const bool checkFlashes = !options.flashReport.empty();
+    auto output = std::make_unique<ShownFrames>(std::move(written), clock, options.width, options.height,
+                                                options.gentle, checkFlashes);
     std::uint64_t frameLimit = UINT64_MAX;
     if (options.frames)
         frameLimit = *options.frames;
@@ -93,6 +99,8 @@ int capture(const CaptureOptions& options)
     initGraphics(options.seedTick, options.dataDir);
 
     Progress progress(expected, options.quiet);
+    if (checkFlashes)
+        progress.countFlashFailures(&output->failingSeconds());
     std::vector<std::int16_t> audio;
     FramePipe frames(gl.canvas(), *output);
     std::uint64_t frame = 0;
@@ -135,10 +143,17 @@ int capture(const CaptureOptions& options)
     if (!ok)
         return fail(error + "; nothing written under " + options.output);
     progress.finish(frame);
-    // The timeline's last bytes go to disk before the output takes its name,
-    // so a full disk leaves neither.
+    // The timeline's and the report's last bytes go to disk before the
+    // output takes its name, so a full disk leaves none of them.
     if (timeline.isOpen() && !timeline.close(&error))
         return fail(error + "; nothing written under " + options.output);
+    WholeFile report;
+    if (checkFlashes) {
+        const std::string csv = output->check().reportCsv();
+        if (!report.open(options.flashReport, &error) || !report.write(csv.data(), csv.size(), &error) ||
+            !report.close(&error))
+            return fail(error + "; nothing written under " + options.output);
+    }
     if (!output->finish(&error)) {
         if (endSignal())
             return failInterrupted(options, progress);
@@ -146,9 +161,17 @@ int capture(const CaptureOptions& options)
     }
     if (!options.timelineCsv.empty() && !timeline.commit(&error))
         return fail(error);
+    if (checkFlashes && !report.commit(&error))
+        return fail(error);
     if (!options.quiet)
         std::fprintf(stderr, "mardunqist-capture: %llu frames written to %s\n",
                      static_cast<unsigned long long>(frame), options.output.c_str());
+    if (checkFlashes && !options.quiet) {
+        const FlashCheck& check = output->check();
+        std::fprintf(stderr, "mardunqist-capture: flash check: %d of %zu seconds fail (more than three flashes "
+                     "in a second); %llu transitions; report in %s\n", check.failingSeconds(), check.seconds().size(),
+                     static_cast<unsigned long long>(check.transitions()), options.flashReport.c_str());
+    }
     return 0;
 }
 

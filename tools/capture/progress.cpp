@@ -40,20 +40,26 @@ void Progress::print(std::uint64_t framesDone, bool last)
     const std::uint64_t total = expected_ > framesDone ? expected_ : framesDone;
     const double left = rate > 0 ? static_cast<double>(total - framesDone) / rate : 0;
     const int percent = total ? static_cast<int>(100 * framesDone / total) : 100;
+    std::string flashes;
+    if (flashFailures_) {
+        const int failing = flashFailures_->load();
+        flashes = ", " + std::to_string(failing) + (failing == 1 ? " second fails" : " seconds fail") +
+                  " the flash check";
+    }
     if (terminal_) {
         char bar[31];
         const int filled = percent * 30 / 100;
         for (int i = 0; i < 30; ++i)
             bar[i] = i < filled ? '#' : '.';
         bar[30] = '\0';
-        std::fprintf(stderr, "\r[%s] %3d%%  frame %llu/%llu  %.1f fps  %02d:%02d left ", bar, percent,
+        std::fprintf(stderr, "\r[%s] %3d%%  frame %llu/%llu  %.1f fps  %02d:%02d left%s ", bar, percent,
                      static_cast<unsigned long long>(framesDone), static_cast<unsigned long long>(total),
-                     rate, static_cast<int>(left) / 60, static_cast<int>(left) % 60);
+                     rate, static_cast<int>(left) / 60, static_cast<int>(left) % 60, flashes.c_str());
         if (last)
             std::fputc('\n', stderr);
     } else {
-        std::fprintf(stderr, "capture: frame %llu/%llu (%d%%), %.1f fps, %d s left\n",
+        std::fprintf(stderr, "capture: frame %llu/%llu (%d%%), %.1f fps, %d s left%s\n",
                      static_cast<unsigned long long>(framesDone), static_cast<unsigned long long>(total),
-                     percent, rate, static_cast<int>(left));
+                     percent, rate, static_cast<int>(left), flashes.c_str());
     }
 }

@@ -3,8 +3,10 @@
 #ifndef MARDUNQIST_CAPTURE_PROGRESS_H
 #define MARDUNQIST_CAPTURE_PROGRESS_H
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <string>
 
 class Progress {
 public:
@@ -13,6 +15,8 @@ public:
     void finish(std::uint64_t framesDone);
     // Ends the live bar's line, so that a message after it has its own.
     void breakLine();
+    // Each line also says how many seconds fail the flash check so far.
+    void countFlashFailures(const std::atomic<int>* failingSeconds) { flashFailures_ = failingSeconds; }
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -23,6 +27,7 @@ private:
     bool terminal_;
     Clock::time_point started_;
     Clock::time_point lastPrint_;
+    const std::atomic<int>* flashFailures_ = nullptr;
 };
 
 #endif

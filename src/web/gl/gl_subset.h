@@ -25,8 +25,9 @@
 //                  glPushMatrix, glPopMatrix, glMultMatrixf, glMultMatrixd,
 //                  glOrtho, glTranslatef, glTranslated, glScalef, glRotatef,
 //                  gluPerspective, gluLookAt
-//   textures.cpp   glGenTextures, glDeleteTextures, glBindTexture, with a
-//                  desktop GL's numbering (1, 2, 3 ... in a fresh context)
+//   textures.cpp   glGenTextures, glDeleteTextures, glBindTexture,
+//                  glFramebufferTexture2D, with a desktop GL's numbering
+//                  (1, 2, 3 ... in a fresh context)
 //   batch.cpp      glEnable/glDisable of GL_TEXTURE_2D and GL_LINE_SMOOTH
 //                  (this subset's own state); glHint (ignored); and, each
 //                  after flushing the batch, WebGL's own glEnable/glDisable
@@ -35,10 +36,10 @@
 //                  glBindFramebuffer, glDrawBuffer (as glDrawBuffers)
 // Passed straight through to WebGL (emscripten's library, not defined
 // here): glClearColor, glGetIntegerv, glGetFloatv, glPixelStorei,
-//   glReadBuffer, glTexImage2D, glTexParameterf, glGenFramebuffers,
-//   glDeleteFramebuffers, glGenRenderbuffers, glDeleteRenderbuffers,
-//   glBindRenderbuffer, glRenderbufferStorage, glFramebufferRenderbuffer,
-//   glCheckFramebufferStatus. They do not flush the batch, so they must not
+//   glReadBuffer, glTexImage2D, glTexSubImage2D, glTexParameterf,
+//   glGenFramebuffers, glDeleteFramebuffers, glGenRenderbuffers,
+//   glDeleteRenderbuffers, glBindRenderbuffer, glRenderbufferStorage,
+//   glFramebufferRenderbuffer, glCheckFramebufferStatus. They do not flush the batch, so they must not
 //   change what a batched draw means; the show makes its canvas and uploads
 //   its pictures before it draws anything.
 // Missing: the rest of GL 1.1 (other glVertex/glColor forms, strips and

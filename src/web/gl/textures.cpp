@@ -72,4 +72,10 @@ void glBindTexture(GLenum target, GLuint name)
     emscripten_glBindTexture(target, webglTextureFor(name));
 }
 
+void glFramebufferTexture2D(GLenum target, GLenum attachment, GLenum textureTarget, GLuint name, GLint level)
+{
+    glsubset::flush();
+    emscripten_glFramebufferTexture2D(target, attachment, textureTarget, webglTextureFor(name), level);
+}
+
 } // extern "C"

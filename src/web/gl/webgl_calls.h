@@ -22,6 +22,8 @@ void emscripten_glBlitFramebuffer(GLint srcX0, GLint srcY0, GLint srcX1, GLint s
                                   GLint dstX0, GLint dstY0, GLint dstX1, GLint dstY1,
                                   GLbitfield mask, GLenum filter);
 void emscripten_glBindFramebuffer(GLenum target, GLuint framebuffer);
+void emscripten_glFramebufferTexture2D(GLenum target, GLenum attachment, GLenum textureTarget, GLuint texture,
+                                       GLint level);
 void emscripten_glDrawBuffers(GLsizei count, const GLenum* buffers);
 void emscripten_glViewport(GLint x, GLint y, GLsizei width, GLsizei height);
 

@@ -4,7 +4,7 @@
 // frame sent back as a PNG with its timeline row.
 //
 // Query: width, height, fps (N or N/D), seedTick, frames and seconds
-// (optional), data (a folder URL). Frames go to PUT capture/frame-NNNNNN.png, the timeline to
+// (optional), gentle (present: through the gentle filter), data (a folder URL). Frames go to PUT capture/frame-NNNNNN.png, the timeline to
 // PUT capture/timeline.csv, and the outcome to PUT capture/done.
 import createShow from './mardunqist.js';
 import { loadLibopenmpt, ModulePlayer, orderOf, rowOf, positionAfterBlock } from './openmpt.js';
@@ -67,7 +67,7 @@ async function capture() {
 
   const expected = frameLimit !== Infinity ? frameLimit
     : show._webCaptureFramesFor(music.durationSeconds()) + 1;
-  if (!show._webShowStart(width, height, seedTick, 1)) throw new Error('no WebGL 2 context');
+  if (!show._webShowStart(width, height, seedTick, 1, query.has('gentle') ? 1 : 0)) throw new Error('no WebGL 2 context');
 
   const canvas = new OffscreenCanvas(width, height);
   const context = canvas.getContext('2d');

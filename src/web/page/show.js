@@ -8,6 +8,7 @@ import { loadShowData } from './show-data.js';
 import { moduleFile } from './show-files.js';
 
 const chooser = document.getElementById('chooser');
+const beside = document.getElementById('beside');
 const stage = document.getElementById('stage');
 const canvas = document.getElementById('show');
 
@@ -26,7 +27,7 @@ let starting = false;
 
 function chosenMode() {
   const [width, height] = chooser.elements.mode.value.split('x').map(Number);
-  return { width, height, windowed: chooser.elements.windowed.checked };
+  return { width, height, windowed: chooser.elements.windowed.checked, gentle: chooser.elements.gentle.checked };
 }
 
 // The seed comes from a millisecond count, as it does natively; the
@@ -53,6 +54,7 @@ function endShow() {
   show._webShowStop();
   stage.hidden = true;
   chooser.hidden = false;
+  beside.hidden = false;
   if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
 }
 
@@ -66,6 +68,7 @@ async function play() {
   canvas.height = mode.height;
   stage.classList.toggle('fullscreen', fullscreen);
   chooser.hidden = true;
+  beside.hidden = true;
   stage.hidden = false;
   try {
     await enteringFullscreen;
@@ -74,10 +77,11 @@ async function play() {
     fullscreen = false;
     stage.classList.remove('fullscreen');
   }
-  if (!show._webShowStart(mode.width, mode.height, seedTicks(), 0)) {
+  if (!show._webShowStart(mode.width, mode.height, seedTicks(), 0, mode.gentle ? 1 : 0)) {
     music.stop();
     stage.hidden = true;
     chooser.hidden = false;
+    beside.hidden = false;
     return;
   }
   Object.assign(status, { playing: true, order: 0, row: 0, frames: 0 });
@@ -100,6 +104,7 @@ chooser.addEventListener('submit', (event) => {
 
 chooser.elements.exit.addEventListener('click', () => {
   chooser.hidden = true;
+  beside.hidden = true;
   document.getElementById('closed').hidden = false;
 });
 

@@ -163,6 +163,7 @@ async function capture(options, cleanup) {
   });
   if (options.frames) query.set('frames', options.frames);
   if (options.seconds) query.set('seconds', options.seconds);
+  if (options.gentle) query.set('gentle', '1');
   await page.goto(`${base}capture.html?${query}`);
   const outcome = await done;
   if (!outcome.ok) throw new Error(outcome.error);

@@ -1,0 +1,229 @@
+// The gentle mode over the whole show: every frame is drawn on the virtual
+// clock and read back as the capture reads it, then checked for flashes as
+// drawn and as the gentle filter shows it. Prints the seconds that fail the
+// check each way, how much the filter changed the picture in each phase of
+// the show (frames held back, PSNR against the frame as drawn), and what the
+// filter costs a frame, with the readback and the upload that presenting
+// through it adds to the live show. With --pictures DIR, the most changed frame of each
+// phase goes there as drawn beside shown.
+#include "frame_folder.h"
+
+#include <GL/gl.h>
+
+#include "gentle/flash_check.h"
+#include "gentle/gentle_filter.h"
+#include "headless/headless_gl.h"
+#include "seams/clock.h"
+#include "seams/frame_clock.h"
+#include "seams/music.h"
+#include "seams/show_files.h"
+#include "shell/offline_music.h"
+#include "timeline/frame_composer.h"
+#include "timeline/init_graphics.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Options {
+    std::string dataDir = ".";
+    int width = 1024;
+    int height = 768;
+    FrameRate fps;
+    std::uint64_t frameLimit = UINT64_MAX;
+    std::uint32_t seedTick = 4200000;
+    std::string pictures;
+};
+
+enum Phase { opening, body, ending, credits, phaseCount };
+const char* const phaseNames[phaseCount] = {"opening", "body", "ending", "credits"};
+
+Phase phaseOf(std::uint32_t position)
+{
+    const std::uint32_t order = showmusic::orderOf(position);
+    if (order == 0)
+        return opening;
+    if (order < 32 || (order == 32 && showmusic::rowOf(position) < 40))
+        return body;
+    return order == 32 ? ending : credits;
+}
+
+double psnr(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b)
+{
+    double squares = 0;
+    std::size_t samples = 0;
+    for (std::size_t i = 0; i < a.size(); i += 4) {
+        for (std::size_t c = 0; c < 3; ++c) {
+            const double d = static_cast<double>(a[i + c]) - b[i + c];
+            squares += d * d;
+        }
+        samples += 3;
+    }
+    const double mse = squares / static_cast<double>(samples);
+    return mse == 0 ? std::numeric_limits<double>::infinity() : 10 * std::log10(255.0 * 255.0 / mse);
+}
+
+struct PhaseFigures {
+    std::uint64_t frames = 0;
+    std::uint64_t changed = 0;
+    double psnrSum = 0;  // over the changed frames
+    double worst = std::numeric_limits<double>::infinity();
+    std::uint64_t worstFrame = 0;
+};
+
+double percentile(std::vector<double> v, double p)
+{
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    const auto rank = static_cast<std::size_t>(std::ceil(p / 100 * static_cast<double>(v.size())));
+    return v[std::clamp<std::size_t>(rank, 1, v.size()) - 1];
+}
+
+bool parseOptions(int argc, char** argv, Options* o)
+{
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string arg = argv[i], value = argv[i + 1];
+        if (arg == "--data")
+            o->dataDir = value;
+        else if (arg == "--size")
+            o->width = std::atoi(value.c_str()), o->height = std::atoi(value.substr(value.find('x') + 1).c_str());
+        else if (arg == "--fps")
+            o->fps = {std::strtoull(value.c_str(), nullptr, 10), 1};
+        else if (arg == "--seconds")
+            o->frameLimit = FrameClock(o->fps, musicSampleRate).framesFor(std::atof(value.c_str()));
+        else if (arg == "--seed-tick")
+            o->seedTick = static_cast<std::uint32_t>(std::strtoul(value.c_str(), nullptr, 10));
+        else if (arg == "--pictures")
+            o->pictures = value;
+        else
+            return false;
+    }
+    return argc % 2 == 1 && o->width >= 16 && o->height >= 16 && o->fps.numerator > 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    if (!parseOptions(argc, argv, &options)) {
+        std::fputs("usage: gentle_show [--data DIR] [--size WxH] [--fps N] [--seconds S] [--seed-tick T]\n"
+                   "                   [--pictures DIR]\n",
+                   stderr);
+        return 2;
+    }
+    std::string error;
+    OfflineMusic music;
+    HeadlessGL gl;
+    if (!music.load(options.dataDir + "/" + moduleFileName, &error) ||
+        !gl.open(options.width, options.height, &error)) {
+        std::fprintf(stderr, "gentle_show: %s\n", error.c_str());
+        return 1;
+    }
+    const FrameClock clock(options.fps, musicSampleRate);
+    showclock::setManual(FrameClock::startMs);
+    showmusic::use(&music);
+    initGraphics(options.seedTick, options.dataDir);
+
+    FlashCheck asDrawn;
+    GentleFilter filter;
+    PhaseFigures phases[phaseCount];
+    std::vector<double> passMs, blendMs, readMs, uploadMs;
+    // The live show's gentle present uploads each shown frame into a texture.
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, options.width, options.height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    std::vector<std::uint8_t> shown, worstDrawn[phaseCount], worstShown[phaseCount];
+    std::vector<std::int16_t> audio;
+    using Steady = std::chrono::steady_clock;
+    for (std::uint64_t frame = 0; frame < options.frameLimit; ++frame) {
+        music.render(clock.samplesFor(frame), audio);
+        const double timeMs = clock.frameTimeMs(frame);
+        showclock::setManual(timeMs);
+        const Phase phase = phaseOf(music.position());
+        drawFrame();
+        const Steady::time_point drawn0 = Steady::now();
+        const std::vector<std::uint8_t> drawn = gl.canvas().readRGBA();
+        readMs.push_back(std::chrono::duration<double, std::milli>(Steady::now() - drawn0).count());
+
+        asDrawn.addFrame(drawn.data(), options.width, options.height, timeMs);
+        const Steady::time_point before = Steady::now();
+        filter.apply(drawn, options.width, options.height, timeMs, shown);
+        const double ms = std::chrono::duration<double, std::milli>(Steady::now() - before).count();
+        (filter.lastBlend() == 1 ? passMs : blendMs).push_back(ms);
+        const Steady::time_point upload0 = Steady::now();
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, options.width, options.height, GL_RGBA, GL_UNSIGNED_BYTE,
+                        shown.data());
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        glFinish();
+        uploadMs.push_back(std::chrono::duration<double, std::milli>(Steady::now() - upload0).count());
+
+        PhaseFigures& figures = phases[phase];
+        ++figures.frames;
+        if (shown != drawn) {
+            const double db = psnr(drawn, shown);
+            ++figures.changed;
+            figures.psnrSum += db;
+            if (db < figures.worst) {
+                figures.worst = db;
+                figures.worstFrame = frame;
+                worstDrawn[phase] = drawn;
+                worstShown[phase] = shown;
+            }
+        }
+        if (!running || (!music.isActive() && !composer.creditsStarted))
+            break;
+    }
+    showmusic::use(nullptr);
+
+    const FlashCheck& gentle = filter.check();
+    std::printf("gentle mode over the show, %dx%d at %llu fps, seed tick %u: %llu frames\n", options.width,
+                options.height, static_cast<unsigned long long>(options.fps.numerator), options.seedTick,
+                static_cast<unsigned long long>(asDrawn.frames()));
+    std::printf("  flash check, as drawn   %d of %zu seconds fail, %llu transitions\n", asDrawn.failingSeconds(),
+                asDrawn.seconds().size(), static_cast<unsigned long long>(asDrawn.transitions()));
+    std::printf("  flash check, gentle     %d of %zu seconds fail, %llu transitions\n", gentle.failingSeconds(),
+                gentle.seconds().size(), static_cast<unsigned long long>(gentle.transitions()));
+    std::printf("  phase     frames  held back  mean dB (held back)  lowest dB (frame)\n");
+    for (int p = 0; p < phaseCount; ++p) {
+        const PhaseFigures& f = phases[p];
+        const double mean = f.changed ? f.psnrSum / static_cast<double>(f.changed) : 0;
+        std::printf("  %-8s %7llu  %9llu  %19.2f  %9.2f (%llu)\n", phaseNames[p],
+                    static_cast<unsigned long long>(f.frames), static_cast<unsigned long long>(f.changed), mean,
+                    f.changed ? f.worst : 0.0, static_cast<unsigned long long>(f.worstFrame));
+        if (!options.pictures.empty() && f.changed) {
+            // Drawn on the left, shown on the right.
+            const int w = options.width, h = options.height;
+            std::vector<std::uint8_t> pair(static_cast<std::size_t>(w) * 2 * h * 4);
+            for (int y = 0; y < h; ++y) {
+                const std::size_t row = static_cast<std::size_t>(y) * w * 4;
+                std::memcpy(&pair[row * 2], &worstDrawn[p][row], static_cast<std::size_t>(w) * 4);
+                std::memcpy(&pair[row * 2 + static_cast<std::size_t>(w) * 4], &worstShown[p][row],
+                            static_cast<std::size_t>(w) * 4);
+            }
+            const std::string file = options.pictures + "/" + phaseNames[p] + "-drawn-gentle.png";
+            if (!writePng(file, w * 2, h, pair, &error))
+                std::fprintf(stderr, "gentle_show: %s\n", error.c_str());
+        }
+    }
+    std::printf("  filter ms a frame       as drawn: median %.2f  p99 %.2f (%zu frames); held back: median %.2f  "
+                "p99 %.2f (%zu frames)\n",
+                percentile(passMs, 50), percentile(passMs, 99), passMs.size(), percentile(blendMs, 50),
+                percentile(blendMs, 99), blendMs.size());
+    std::printf("  live present adds       readback median %.2f  p99 %.2f (with the wait for the frame); "
+                "upload median %.2f  p99 %.2f ms\n",
+                percentile(readMs, 50), percentile(readMs, 99), percentile(uploadMs, 50), percentile(uploadMs, 99));
+    return 0;
+}

@@ -1,6 +1,7 @@
 // Windows' opengl32.dll exports OpenGL 1.1 alone; everything newer is the
 // driver's, found with wglGetProcAddress once a context is current. The
-// canvas needs framebuffer objects, so they are defined here under their
+// canvas and the gentle mode's filter need framebuffer objects, so they are
+// defined here under their
 // usual names and forward to the driver: the code that calls them is the
 // same on every platform. An entry point the driver lacks does nothing (and
 // the framebuffer check answers 0), so the canvas fails with its own message
@@ -49,6 +50,9 @@ FORWARD_TO_DRIVER(void, glBindFramebuffer, (GLenum target, GLuint name), (target
 FORWARD_TO_DRIVER(void, glFramebufferRenderbuffer,
                   (GLenum target, GLenum attachment, GLenum renderbufferTarget, GLuint renderbuffer),
                   (target, attachment, renderbufferTarget, renderbuffer))
+FORWARD_TO_DRIVER(void, glFramebufferTexture2D,
+                  (GLenum target, GLenum attachment, GLenum textureTarget, GLuint texture, GLint level),
+                  (target, attachment, textureTarget, texture, level))
 FORWARD_TO_DRIVER(GLenum, glCheckFramebufferStatus, (GLenum target), (target))
 FORWARD_TO_DRIVER(void, glBlitFramebuffer,
                   (GLint srcX0, GLint srcY0, GLint srcX1, GLint srcY1, GLint dstX0, GLint dstY0, GLint dstX1,

@@ -3,7 +3,8 @@
 # tool, same options (the short module, 320x240, 30 fps, seed tick 123456):
 # identical timelines and sound, frames compared by PSNR (both draw with
 # llvmpipe), no window shown on the way; both speeds reported. A video with
-# no ffmpeg.exe on the PATH is refused with the native tool's own words.
+# no ffmpeg.exe on the PATH is refused with the native tool's own words, and
+# --force replaces an earlier capture.
 # Usage: capture.sh BUILD_DIR SOURCE_DIR WINDOWS_BUILD
 set -euo pipefail
 source "$(dirname "$0")/../e2e/lib/common.sh"
@@ -65,5 +66,15 @@ e2e_wait_exit 60
 [ "$(tr -d '\r' <"$E2E_RUN/stderr")" = "$(cat "$E2E_TMP/native-no-ffmpeg")" ] ||
     e2e_fail "without ffmpeg the Windows tool says \"$(cat "$E2E_RUN/stderr")\""
 [ ! -e "$E2E_RUN/show.mp4" ] || e2e_fail "a video appeared without ffmpeg"
+
+# --force over the earlier capture: the folder and the timeline are replaced
+# whole (Windows' C rename refuses a name that exists).
+earlier=$(winepath -w "$windows_run")
+wine_start mardunqist-capture.exe -- --quiet --data "$earlier" --frames 3 --force \
+    --timeline "$earlier\\windows.csv" "$earlier\\frames\\"
+e2e_wait_exit 60
+[ "$E2E_STATUS" -eq 0 ] || e2e_fail "--force over an earlier capture: status $E2E_STATUS: $(cat "$E2E_RUN/stderr")"
+[ "$(grep -c . "$windows_run/windows.csv")" -eq 4 ] && [ "$(ls "$windows_run/frames" | wc -l)" -eq 4 ] ||
+    e2e_fail "--force did not replace the timeline and the frames"
 
 e2e_log "all passed"

@@ -26,11 +26,6 @@ EMSCRIPTEN_KEEPALIVE void webCaptureSetFrameRate(double numerator, double denomi
     captureClock = FrameClock({whole(numerator), whole(denominator)}, musicSampleRate);
 }
 
-EMSCRIPTEN_KEEPALIVE int webCaptureSampleRate()
-{
-    return musicSampleRate;
-}
-
 EMSCRIPTEN_KEEPALIVE double webCaptureFrameTimeMs(double frame)
 {
     return captureClock.frameTimeMs(whole(frame));

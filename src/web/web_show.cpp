@@ -138,6 +138,12 @@ EMSCRIPTEN_KEEPALIVE int webShowCaptureFrame(double timeMs, std::uint32_t positi
     return webShowFrame(position, playing);
 }
 
+// The rate the page renders the module at, as every player does.
+EMSCRIPTEN_KEEPALIVE int webMusicSampleRate()
+{
+    return musicSampleRate;
+}
+
 EMSCRIPTEN_KEEPALIVE int webShowCreditsStarted()
 {
     return composer.creditsStarted ? 1 : 0;

@@ -3,7 +3,7 @@
 import assert from 'node:assert/strict';
 import path from 'node:path';
 import test from 'node:test';
-import { webBuild, serveFolders, listen, launchBrowser, openPage } from './lib.mjs';
+import { webBuild, serveFolders, listen, launchBrowser } from './lib.mjs';
 
 test('the web build\'s GoogleTest suite passes in the browser', async (t) => {
   const server = serveFolders({ '/': path.join(webBuild, 'tests') });
@@ -11,8 +11,9 @@ test('the web build\'s GoogleTest suite passes in the browser', async (t) => {
   const browser = await launchBrowser();
   t.after(async () => { await browser.close(); server.close(); });
 
-  const page = await openPage(browser, `${base}web_tests.html`);
-  const done = await page.waitForFunction('window.testsDone', { timeout: 120000 }).then((h) => h.jsonValue());
+  const page = await browser.newPage();
+  await page.goto(`${base}web_tests.html`);
+  const done = await page.waitFor('window.testsDone', 120000);
   const report = page.lines.filter((line) => !line.includes('GL Driver Message')).join('\n');
   assert.deepEqual(page.errors, []);
   assert.match(report, /\[  PASSED  \] \d+ tests/, report);

@@ -1,11 +1,13 @@
-// The page in headless Chromium, as a viewer uses it: the start page, "play",
-// the show drawing and following the music, and every way back.
+// The page as a viewer uses it, in each engine: the start page, "play", the
+// show drawing and following the music, and the way back. Then, once each,
+// what differs by circumstance: full screen and the show's own end, a bad
+// picture, no sound at all, a slow connection, a small screen.
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import { readFile, writeFile } from 'node:fs/promises';
 import path from 'node:path';
 import test from 'node:test';
-import { webBuild, nativeBuild, serveFolders, listen, launchBrowser, openPage, scratchFolder } from './lib.mjs';
+import { webBuild, nativeBuild, serveFolders, listen, launchBrowser, engines, scratchFolder } from './lib.mjs';
 
 const site = path.join(webBuild, 'site');
 
@@ -16,13 +18,17 @@ async function shortShow(t) {
   return folder;
 }
 
-async function startPage(t, dataFolder) {
+// The start page of `engine` on `dataFolder`, loaded (or, with ready: false,
+// only opened); `prepare(page)` runs before it is opened.
+async function startPage(t, dataFolder, { engine = 'chromium', sound = true, viewport, prepare, ready = true } = {}) {
   const server = serveFolders({ '/': site, '/data/': dataFolder });
   const base = await listen(server);
-  const browser = await launchBrowser();
+  const browser = await launchBrowser({ engine, sound });
   t.after(async () => { await browser.close(); server.close(); });
-  const page = await openPage(browser, `${base}index.html`);
-  await page.waitForFunction('window.showStatus !== undefined');
+  const page = await browser.newPage(viewport);
+  if (prepare) await prepare(page);
+  await page.goto(`${base}index.html`);
+  if (ready) await page.waitFor('window.showStatus && window.showStatus.ready', 60000);
   return page;
 }
 
@@ -30,13 +36,18 @@ const status = (page) => page.evaluate(() => ({
   ...window.showStatus,
   chooserShown: !document.getElementById('chooser').hidden,
   fullscreen: document.fullscreenElement !== null,
+  notice: document.getElementById('notice').hidden ? '' : document.getElementById('notice').textContent,
 }));
+
+// What went wrong in the page, as its driver and the page itself saw it.
+async function pageErrors(page) {
+  return [...page.errors, ...(await page.evaluate(() => window.showStatus.errors))];
+}
 
 // How many pixels of the show's canvas are not black, as the page shows it
 // (a screenshot, decoded by the browser).
 async function litPixels(page) {
-  const canvas = await page.$('#show');
-  const png = await canvas.screenshot({ encoding: 'base64' });
+  const png = (await page.screenshot('#show')).toString('base64');
   return page.evaluate(async (data) => {
     const bitmap = await createImageBitmap(await (await fetch(`data:image/png;base64,${data}`)).blob());
     const copy = new OffscreenCanvas(bitmap.width, bitmap.height).getContext('2d');
@@ -48,78 +59,85 @@ async function litPixels(page) {
   }, png);
 }
 
-test('the start page offers the chooser\'s choices with its defaults', async (t) => {
-  const page = await startPage(t, await shortShow(t));
-  const controls = await page.evaluate(() => ({
-    title: document.title,
-    modes: [...document.querySelectorAll('input[name=mode]')].map((i) => [i.value, i.checked]),
-    windowed: document.querySelector('input[name=windowed]').checked,
-    labels: document.getElementById('chooser').innerText.split(/\s+/).filter(Boolean),
-    gentle: (({ checked, form }) => ({ checked, form: form.id }))(document.querySelector('input[name=gentle]')),
-    gentleInsideChooser: document.getElementById('chooser').contains(document.querySelector('input[name=gentle]')),
-    warning: document.getElementById('warning').innerText,
-    warningInsideChooser: document.getElementById('chooser').contains(document.getElementById('warning')),
-  }));
-  assert.equal(controls.title, 'kelvo mardunqist');
-  assert.deepEqual(controls.modes, [['640x480', true], ['800x600', false], ['1024x768', false]]);
-  assert.equal(controls.windowed, false);
-  for (const label of ['640x480', '800x600', '1024x768', 'windowed', 'play', 'exit']) {
-    assert.ok(controls.labels.includes(label), `label ${label}`);
-  }
-  // Beside the chooser, not in it: the warning, and "gentle", unticked.
-  assert.match(controls.warning, /flashing lights and rapid changes of brightness\. "gentle" reduces them/);
-  assert.deepEqual(controls.gentle, { checked: false, form: 'chooser' });
-  assert.equal(controls.gentleInsideChooser, false);
-  assert.equal(controls.warningInsideChooser, false);
-  await page.click('button[name=exit]');
-  assert.match(await page.evaluate(() => document.body.innerText), /has ended/);
-});
+for (const engine of engines) {
+  test(`${engine}: the start page, then a window that draws and follows the music until Escape`, async (t) => {
+    const page = await startPage(t, await shortShow(t), { engine });
+    const controls = await page.evaluate(() => ({
+      title: document.title,
+      modes: [...document.querySelectorAll('input[name=mode]')].map((i) => [i.value, i.checked]),
+      windowed: document.querySelector('input[name=windowed]').checked,
+      labels: document.getElementById('chooser').innerText.split(/\s+/).filter(Boolean),
+      gentle: (({ checked, form }) => ({ checked, form: form.id }))(document.querySelector('input[name=gentle]')),
+      gentleInsideChooser: document.getElementById('chooser').contains(document.querySelector('input[name=gentle]')),
+      warning: document.getElementById('warning').innerText,
+      warningInsideChooser: document.getElementById('chooser').contains(document.getElementById('warning')),
+    }));
+    assert.equal(controls.title, 'kelvo mardunqist');
+    assert.deepEqual(controls.modes, [['640x480', true], ['800x600', false], ['1024x768', false]]);
+    assert.equal(controls.windowed, false);
+    for (const label of ['640x480', '800x600', '1024x768', 'windowed', 'play', 'exit']) {
+      assert.ok(controls.labels.includes(label), `label ${label}`);
+    }
+    // Beside the chooser, not in it: the warning, and "gentle", unticked.
+    assert.match(controls.warning, /flashing lights and rapid changes of brightness\. "gentle" reduces them/);
+    assert.deepEqual(controls.gentle, { checked: false, form: 'chooser' });
+    assert.equal(controls.gentleInsideChooser, false);
+    assert.equal(controls.warningInsideChooser, false);
 
-test('windowed, the show draws and follows the music until Escape brings the start page back', async (t) => {
+    await page.click('input[value="800x600"]');
+    await page.click('input[name=windowed]');
+    await page.click('button[name=play]');
+    await page.waitFor('window.showStatus.order >= 3 && window.showStatus.frames >= 20', 60000);
+    const playing = await status(page);
+    assert.equal(playing.playing, true);
+    assert.equal(playing.sound, 'playing');
+    assert.equal(playing.chooserShown, false);
+    assert.equal(playing.fullscreen, false);
+    await page.waitFor(`window.showStatus.order * 1000 + window.showStatus.row > ${playing.order * 1000 + playing.row}`);
+    const size = await page.evaluate(() => {
+      const c = document.getElementById('show');
+      return [c.width, c.height, c.clientWidth, c.clientHeight];
+    });
+    assert.deepEqual(size, [800, 600, 800, 600]);
+    assert.ok(await litPixels(page) > 1000, 'the canvas shows the show');
+
+    await page.press('Escape');
+    await page.waitFor('!window.showStatus.playing');
+    assert.equal((await status(page)).chooserShown, true);
+    assert.deepEqual(await pageErrors(page), []);
+  });
+}
+
+test('chromium: full screen until it is left; then gentle, to the show\'s own end; exit', async (t) => {
   const page = await startPage(t, await shortShow(t));
-  await page.click('input[value="800x600"]');
-  await page.click('input[name=windowed]');
   await page.click('button[name=play]');
-  await page.waitForFunction('window.showStatus.order >= 3 && window.showStatus.frames >= 20', { timeout: 30000 });
-  const playing = await status(page);
-  assert.equal(playing.playing, true);
-  assert.equal(playing.chooserShown, false);
-  assert.equal(playing.fullscreen, false);
-  const size = await page.$eval('#show', (c) => [c.width, c.height, c.clientWidth, c.clientHeight]);
-  assert.deepEqual(size, [800, 600, 800, 600]);
-  assert.ok(await litPixels(page) > 1000, 'the canvas shows the show');
-
-  await page.keyboard.press('Escape');
-  await page.waitForFunction('!window.showStatus.playing');
-  const after = await status(page);
-  assert.equal(after.chooserShown, true);
-  assert.deepEqual(page.errors, []);
-});
-
-test('full screen, leaving it ends the show; so does the music\'s own end', async (t) => {
-  const page = await startPage(t, await shortShow(t));
-  await page.click('button[name=play]');
-  await page.waitForFunction('window.showStatus.frames > 5', { timeout: 20000 });
+  await page.waitFor('window.showStatus.frames > 5', 20000);
   assert.equal((await status(page)).fullscreen, true);
-  const shape = await page.$eval('#show', (c) => [c.width, c.height, getComputedStyle(c).objectFit]);
+  const shape = await page.evaluate(() => {
+    const c = document.getElementById('show');
+    return [c.width, c.height, getComputedStyle(c).objectFit];
+  });
   assert.deepEqual(shape, [640, 480, 'contain']);
   await page.evaluate(() => document.exitFullscreen());
-  await page.waitForFunction('!window.showStatus.playing');
+  await page.waitFor('!window.showStatus.playing');
   assert.equal((await status(page)).chooserShown, true);
 
   // Again, to the end, gentle: the short song runs through its credits and stops.
   await page.click('input[name=windowed]');
   await page.click('input[name=gentle]');
   await page.click('button[name=play]');
-  await page.waitForFunction('window.showStatus.order === 33', { timeout: 30000 });
-  await page.waitForFunction('!window.showStatus.playing', { timeout: 30000 });
+  await page.waitFor('window.showStatus.order === 33');
+  await page.waitFor('!window.showStatus.playing');
   const ended = await status(page);
   assert.equal(ended.chooserShown, true);
   assert.equal(ended.order, 33);
-  assert.deepEqual(page.errors, []);
+  assert.deepEqual(await pageErrors(page), []);
+
+  await page.click('button[name=exit]');
+  assert.match(await page.evaluate(() => document.body.innerText), /has ended/);
 });
 
-test('a picture the show cannot use gives one console line naming it, and the show goes on', async (t) => {
+test('chromium: a picture the show cannot use gives one line naming it, and the show goes on', async (t) => {
   const folder = await shortShow(t);
   const picture = path.join(folder, '0.jpg');
   const whole = await readFile(picture);
@@ -127,9 +145,63 @@ test('a picture the show cannot use gives one console line naming it, and the sh
   const page = await startPage(t, folder);
   await page.click('input[name=windowed]');
   await page.click('button[name=play]');
-  await page.waitForFunction('window.showStatus.order >= 2 && window.showStatus.frames >= 20', { timeout: 30000 });
-  const lines = page.lines.filter((line) => line.includes('0.jpg'));
+  await page.waitFor('window.showStatus.order >= 2 && window.showStatus.frames >= 20');
+  const lines = (await status(page)).messages.filter((line) => line.includes('0.jpg'));
   assert.deepEqual(lines, ['mardunqist: /show/0.jpg: Premature end of JPEG file']);
   assert.ok(await litPixels(page) > 1000);
-  assert.deepEqual(page.errors, []);
+  assert.deepEqual(await pageErrors(page), []);
+});
+
+test('firefox with no sound server: the show plays on silently, following the module, and says so', async (t) => {
+  const page = await startPage(t, await shortShow(t), { engine: 'firefox', sound: false });
+  await page.click('input[name=windowed]');
+  await page.click('button[name=play]');
+  await page.waitFor('window.showStatus.sound === "silent"', 20000);
+  await page.waitFor('window.showStatus.order >= 3', 20000);
+  const silent = await status(page);
+  assert.equal(silent.notice, 'no sound: the sound output did not start within 2 s (no output device?)');
+  assert.ok(await litPixels(page) > 1000);
+  // The silent show still ends by itself, as the music would.
+  await page.waitFor('!window.showStatus.playing', 30000);
+  assert.equal((await status(page)).order, 33);
+  assert.deepEqual(await pageErrors(page), []);
+});
+
+test('chromium on a slow connection: "play" waits for the downloads, which the page counts', async (t) => {
+  const page = await startPage(t, await shortShow(t), {
+    ready: false,
+    // 1.5 Mbit/s: the page and the short show take some seconds to arrive.
+    prepare: (p) => p.raw.emulateNetworkConditions({ download: 1.5e6 / 8, upload: 1.5e6 / 8, latency: 40 }),
+  });
+  const address = await page.evaluate(() => location.href);
+  await page.waitFor('document.getElementById("loading").textContent.includes("MB")', 30000);
+  const early = await page.evaluate(() => ({
+    disabled: document.querySelector('button[name=play]').disabled,
+    loading: document.getElementById('loading').textContent,
+  }));
+  assert.equal(early.disabled, true);
+  assert.match(early.loading, /^loading: \d+\.\d of \d+\.\d MB$/);
+  await page.click('button[name=play]');
+  await page.raw.emulateNetworkConditions(null);
+  await page.waitFor('window.showStatus && window.showStatus.ready', 120000);
+  assert.equal(await page.evaluate(() => location.href), address, 'the early click did not reload the page');
+  assert.equal((await status(page)).playing, false);
+  await page.click('input[name=windowed]');
+  await page.click('button[name=play]');
+  await page.waitFor('window.showStatus.order >= 2');
+  assert.deepEqual(await pageErrors(page), []);
+});
+
+test('chromium on a small screen: a window larger than the page is shown smaller, 4:3 kept', async (t) => {
+  const page = await startPage(t, await shortShow(t), { viewport: { width: 480, height: 400 } });
+  await page.click('input[name=windowed]');
+  await page.click('button[name=play]');
+  await page.waitFor('window.showStatus.frames >= 5');
+  const [width, height, shownWidth, shownHeight] = await page.evaluate(() => {
+    const c = document.getElementById('show');
+    return [c.width, c.height, c.clientWidth, c.clientHeight];
+  });
+  assert.deepEqual([width, height], [640, 480], 'drawn at the chosen size');
+  assert.ok(shownWidth <= 480 && shownHeight <= 400, `shown at ${shownWidth}x${shownHeight}`);
+  assert.ok(Math.abs(shownWidth / shownHeight - 4 / 3) < 0.02, `shown at ${shownWidth}x${shownHeight}`);
 });

@@ -124,6 +124,14 @@ const OptionRow optionRows[] = {
          o->flashReport = v;
          return true;
      }},
+    {"--browser", "ENGINE", false, true, "the browser engine: chromium (the default), firefox or webkit",
+     [](const std::string& v, CaptureOptions* o, std::string* why) {
+         *why = "is not a browser engine (chromium, firefox, webkit)";
+         if (v != "chromium" && v != "firefox" && v != "webkit")
+             return false;
+         o->browser = v;
+         return true;
+     }},
     {"--force", nullptr, true, true,
      "replace an earlier OUTPUT (and --timeline FILE), once the\n"
      "new one is complete",

@@ -49,6 +49,7 @@ struct CaptureOptions {
     bool force = false;
     bool quiet = false;
     bool help = false;
+    std::string browser = "chromium";     // the web capture's browser engine
 };
 
 // Parses argv for `tool`; false with a one-line reason on bad input. The web

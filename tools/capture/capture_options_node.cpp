@@ -45,7 +45,7 @@ std::string optionsJson(const CaptureOptions& o)
         std::snprintf(seconds, sizeof seconds, "%.17g", *o.seconds);
     json += std::string("\"seconds\":") + seconds + ",";
     json += "\"dataDir\":" + quoted(o.dataDir) + ",\"timeline\":" + quoted(o.timelineCsv) + ",";
-    json += std::string("\"gentle\":") + (o.gentle ? "true" : "false") + ",";
+    json += std::string("\"gentle\":") + (o.gentle ? "true" : "false") + ",\"browser\":" + quoted(o.browser) + ",";
     json += std::string("\"force\":") + (o.force ? "true" : "false") + ",\"quiet\":" + (o.quiet ? "true" : "false") +
             ",\"help\":" + (o.help ? "true" : "false") + "}";
     return json;

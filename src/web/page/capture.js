@@ -7,7 +7,7 @@
 // (optional), gentle (present: through the gentle filter), data (a folder URL). Frames go to PUT capture/frame-NNNNNN.png, the timeline to
 // PUT capture/timeline.csv, and the outcome to PUT capture/done.
 import createShow from './mardunqist.js';
-import { loadLibopenmpt, ModulePlayer, orderOf, rowOf, positionAfterBlock } from './openmpt.js';
+import { loadLibopenmpt, ModulePlayer, ModuleTimeline, orderOf, rowOf } from './openmpt.js';
 import { loadShowData } from './show-data.js';
 import { moduleFile } from './show-files.js';
 
@@ -23,6 +23,13 @@ const put = async (name, body, headers = {}) => {
   const response = await fetch(`capture/${name}`, { method: 'PUT', body, headers });
   if (!response.ok) throw new Error(`${name}: ${await response.text()}`);
 };
+
+// A line for the tool's stderr, whatever the browser's driver reports.
+const say = (line) => {
+  console.warn(line);
+  put('log', line).catch(() => {});
+};
+window.addEventListener('error', (event) => put('done', JSON.stringify({ ok: false, error: `the page failed: ${event.message}` })));
 
 // C++'s default float output at 15 significant digits, as the native
 // timeline writes its times.
@@ -46,23 +53,26 @@ async function encodePng(show, scratch) {
 }
 
 async function capture() {
-  const show = await createShow();
-  const moduleBytes = await loadShowData(show, new URL(query.get('data'), location.href));
+  const show = await createShow({ printErr: say });
+  const data = await loadShowData(show, new URL(query.get('data'), location.href));
+  for (const [name, why] of Object.entries(data.failures)) {
+    if (name !== moduleFile) say(`mardunqist-web-capture: ${name}: ${why}`);
+  }
 
-  const sampleRate = show._webCaptureSampleRate();
+  const sampleRate = show._webMusicSampleRate();
   show._webCaptureSetFrameRate(fpsNumerator, fpsDenominator);
   let frameLimit = query.has('frames') ? Number(query.get('frames')) : Infinity;
   if (query.has('seconds')) frameLimit = Math.min(frameLimit, show._webCaptureFramesFor(Number(query.get('seconds'))));
   let music = null;
   try {
-    if (!moduleBytes) throw new Error('No such file or directory');
-    music = new ModulePlayer(await loadLibopenmpt(), moduleBytes, 65536);
+    if (!data.module) throw new Error(data.failures[moduleFile]);
+    music = new ModulePlayer(await loadLibopenmpt(), data.module, 65536);
   } catch (error) {
     // Without music the show would never end by itself.
     if (frameLimit === Infinity) {
       throw new Error(`${moduleFile}: ${error.message}; with no music the show never ends: give --frames or --seconds`);
     }
-    console.warn(`mardunqist-web-capture: ${moduleFile}: ${error.message}; capturing without music`);
+    say(`mardunqist-web-capture: ${moduleFile}: ${error.message}; capturing without music`);
   }
 
   const expected = frameLimit !== Infinity ? frameLimit
@@ -72,32 +82,20 @@ async function capture() {
   const canvas = new OffscreenCanvas(width, height);
   const context = canvas.getContext('2d');
   const scratch = { canvas, context, image: context.createImageData(width, height) };
-  const timeline = ['frame,time_ms,order,row,playing'];
-  let position = 0;
-  let playing = music !== null;
+  const rows = ['frame,time_ms,order,row,playing'];
+  const timeline = music ? new ModuleTimeline(music, sampleRate) : null;
   let frame = 0;
   while (frame < frameLimit) {
     // The sound up to this frame's time first, so the frame sees the
     // position the music has reached.
-    if (playing) {
-      let wanted = show._webCaptureSamplesFor(frame);
-      let ended = false;
-      while (wanted > 0) {
-        const got = music.readInterleaved(sampleRate, Math.min(wanted, music.largestBlock));
-        if (got === 0) {
-          ended = true;
-          break;
-        }
-        wanted -= got;
-      }
-      if (ended) playing = false;
-      else position = positionAfterBlock(position, music.position());
-    }
+    if (timeline) timeline.advance(show._webCaptureSamplesFor(frame));
+    const position = timeline ? timeline.position : 0;
+    const playing = timeline ? timeline.playing : false;
     const time = show._webCaptureFrameTimeMs(frame);
     const running = show._webShowCaptureFrame(time, position, playing ? 1 : 0);
     await put(`frame-${String(frame).padStart(6, '0')}.png`, await encodePng(show, scratch),
       { 'X-Expected-Frames': String(expected) });
-    timeline.push(`${frame},${formatTime(time)},${orderOf(position)},${rowOf(position)},${playing ? 1 : 0}`);
+    rows.push(`${frame},${formatTime(time)},${orderOf(position)},${rowOf(position)},${playing ? 1 : 0}`);
     ++frame;
     // Each frame's PNG is a Blob, whose bytes Chromium frees only when the
     // small wrapper is collected; the collector, seeing little garbage,
@@ -105,9 +103,9 @@ async function capture() {
     // 1024x768).
     if (frame % blobsBetweenCollections === 0) globalThis.gc?.();
     // The show's own end, or a song that stops without reaching the credits.
-    if (!running || (music && !playing && !show._webShowCreditsStarted())) break;
+    if (!running || (timeline && !playing && !show._webShowCreditsStarted())) break;
   }
-  await put('timeline.csv', timeline.join('\n') + '\n');
+  await put('timeline.csv', rows.join('\n') + '\n');
   show._webShowStop();
   return frame;
 }

@@ -4,24 +4,29 @@
 // whether it still plays, stamped with the sample frame at which that block
 // ends, so the page can show what is being heard (music.js). The page never
 // calls into the module.
+//
+// libopenmpt is compiled once, as this file is loaded (addModule), not while
+// a node is being made; the module's bytes come as the node's first message.
 import { loadLibopenmpt, ModulePlayer, positionAfterBlock } from './openmpt.js';
 
 const blockFrames = 128;
+const library = loadLibopenmpt();
 
 class ShowMusicProcessor extends AudioWorkletProcessor {
-  constructor(options) {
+  constructor() {
     super();
     this.player = null;
     this.playing = false;
     this.published = 0;
-    loadLibopenmpt().then((lib) => {
+    this.port.onmessage = ({ data: moduleBytes }) => library.then((lib) => {
       try {
-        this.player = new ModulePlayer(lib, options.processorOptions.moduleBytes, blockFrames);
-        this.playing = true;
-        this.port.postMessage({ type: 'playing', endFrame: currentFrame, position: 0, playing: true });
+        this.player = new ModulePlayer(lib, moduleBytes, blockFrames);
       } catch (error) {
-        this.port.postMessage({ type: 'failed', reason: error.message });
+        this.port.postMessage({ type: 'refused', reason: error.message });
+        return;
       }
+      this.playing = true;
+      this.port.postMessage({ type: 'playing', endFrame: currentFrame, position: 0, playing: true });
     }, (error) => this.port.postMessage({ type: 'failed', reason: String(error) }));
   }
 

@@ -1,7 +1,7 @@
 // The module player shared by the live sound (music-worklet.js, on the audio
-// thread) and the capture page (on the page's thread): libopenmpt compiled to
-// WebAssembly, as the chiptune3 package ships it. Set as the native player is:
-// play once, stop at the end, no dither.
+// thread), the silent show and the capture page (on the page's thread):
+// libopenmpt compiled to WebAssembly, as the chiptune3 package ships it. Set
+// as the native player is: play once, stop at the end, no dither.
 import createLibopenmpt from './libopenmpt.worklet.js';
 
 export const loadLibopenmpt = () => createLibopenmpt();
@@ -90,5 +90,34 @@ export class ModulePlayer {
     this.lib._openmpt_module_destroy(this.module);
     this.lib._free(this.buffer);
     this.module = 0;
+  }
+}
+
+// The module rendered on the page's thread, samples counted rather than
+// heard: the position and playing state after each stretch of sound, as the
+// native offline renderer gives them. The capture advances it a frame's
+// share at a time, the silent show by the time that has passed.
+export class ModuleTimeline {
+  constructor(player, sampleRate) {
+    this.player = player;
+    this.sampleRate = sampleRate;
+    this.position = 0;
+    this.playing = true;
+  }
+
+  // Renders the next `frames` sample frames (the sound itself is dropped).
+  advance(frames) {
+    if (!this.playing) return;
+    let wanted = frames;
+    while (wanted > 0) {
+      const got = this.player.readInterleaved(this.sampleRate, Math.min(wanted, this.player.largestBlock));
+      if (got === 0) {
+        // The end: the position read now would be back at the start.
+        this.playing = false;
+        return;
+      }
+      wanted -= got;
+    }
+    this.position = positionAfterBlock(this.position, this.player.position());
   }
 }

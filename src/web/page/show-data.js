@@ -2,11 +2,24 @@
 // bytes for the music, the pictures written where the show's loader reads
 // them (/show) and, when their header says they are worth it, decoded by the
 // browser beforehand, since the loader cannot wait for it.
+import { Downloads } from './download.js';
 import { moduleFile, pictureFiles } from './show-files.js';
 
-async function fetchBytes(url) {
-  const response = await fetch(url);
-  return response.ok ? response.arrayBuffer() : null;
+// { module, pictures: { name: bytes }, failures: { name: why } }: a file that
+// cannot be fetched is left out, and why is kept. A picture that is not
+// there (404) is not a failure here: the show's loader says so itself, as
+// natively, when it looks for it.
+export async function fetchShowData(folderUrl, downloads = new Downloads()) {
+  const failures = {};
+  const get = (name) => downloads.fetch(new URL(name, folderUrl)).catch((error) => {
+    failures[name] = error.message;
+    return null;
+  });
+  const [module, ...pictures] = await Promise.all([moduleFile, ...pictureFiles].map(get));
+  for (const name of pictureFiles) {
+    if (failures[name] === 'No such file or directory') delete failures[name];
+  }
+  return { module, pictures: Object.fromEntries(pictureFiles.map((name, i) => [name, pictures[i]])), failures };
 }
 
 async function decode(bytes) {
@@ -20,15 +33,16 @@ async function decode(bytes) {
   return context.getImageData(0, 0, canvas.width, canvas.height);
 }
 
-// Returns the module's bytes, or null when it cannot be fetched.
-export async function loadShowData(show, folderUrl) {
+// Writes the pictures where the show's loader reads them; a missing one is
+// reported by the loader when it looks for it.
+export async function installShowData(show, data) {
   show.decodedPictures = {};
   show.FS.mkdirTree('/show');
   for (const name of pictureFiles) {
     const path = `/show/${name}`;
     try { show.FS.unlink(path); } catch { /* not there yet */ }
-    const bytes = await fetchBytes(new URL(name, folderUrl));
-    if (!bytes) continue;  // the loader then says the file is missing
+    const bytes = data.pictures[name];
+    if (!bytes) continue;
     show.FS.writeFile(path, new Uint8Array(bytes));
     if (!show.ccall('webPictureWorthDecoding', 'number', ['string'], [path])) continue;
     try {
@@ -37,5 +51,11 @@ export async function loadShowData(show, folderUrl) {
       // The loader says the browser cannot decode it.
     }
   }
-  return fetchBytes(new URL(moduleFile, folderUrl));
+}
+
+// Both, for the capture page.
+export async function loadShowData(show, folderUrl) {
+  const data = await fetchShowData(folderUrl);
+  await installShowData(show, data);
+  return data;
 }

@@ -1,29 +1,64 @@
 // The page: the start page (the chooser's controls and defaults), then the
 // show on its canvas until Escape, leaving full screen, or its own end bring
 // the start page back. The show itself is the C++ show (mardunqist.js); the
-// sound is music.js.
+// sound is music.js. "play" waits until the show, the music player and the
+// data have arrived; the loading line says how far they are.
 import createShow from './mardunqist.js';
-import { ShowMusic } from './music.js';
-import { loadShowData } from './show-data.js';
+import { Downloads } from './download.js';
+import { ShowMusic, SilentMusic, SoundFailure } from './music.js';
+import { fetchShowData, installShowData } from './show-data.js';
 import { moduleFile } from './show-files.js';
 
 const chooser = document.getElementById('chooser');
+const playButton = chooser.elements.play;
 const beside = document.getElementById('beside');
+const loading = document.getElementById('loading');
 const stage = document.getElementById('stage');
 const canvas = document.getElementById('show');
+const notice = document.getElementById('notice');
 
-const show = await createShow();
-const moduleBytes = await loadShowData(show, new URL('data/', document.baseURI));
-if (!moduleBytes) console.error(`mardunqist: ${moduleFile}: No such file or directory`);
-
-// What the page tells a watcher (and the tests) about the show.
-const status = { playing: false, order: 0, row: 0, frames: 0 };
+// What the page tells a watcher (and the tests) about the show: the lines it
+// has said, the errors nobody caught, and the show's progress.
+const status = { ready: false, playing: false, order: 0, row: 0, frames: 0, sound: '', messages: [], errors: [] };
 window.showStatus = status;
+window.addEventListener('error', (event) => status.errors.push(event.message));
+window.addEventListener('unhandledrejection', (event) => status.errors.push(String(event.reason)));
 
+function say(line) {
+  console.error(line);
+  status.messages.push(line);
+}
+
+const megabytes = (bytes) => (bytes / 1e6).toFixed(1);
+const downloads = new Downloads((received, announced) => {
+  loading.textContent = `loading: ${megabytes(received)} of ${megabytes(announced)} MB`;
+});
+const site = document.baseURI;
+const [wasmBinary, data] = await Promise.all([
+  downloads.fetch(new URL('mardunqist.wasm', site)),
+  fetchShowData(new URL('data/', site), downloads),
+  // The music player's code, so that the sound starts at once on "play".
+  downloads.fetch(new URL('libopenmpt.worklet.js', site)).catch((error) => {
+    say(`mardunqist: libopenmpt.worklet.js: ${error.message}`);
+  }),
+]).catch((error) => {
+  loading.textContent = `the show cannot be loaded: ${error.message}`;
+  throw error;
+});
+const show = await createShow({ wasmBinary, printErr: say });
+await installShowData(show, data);
+for (const [name, why] of Object.entries(data.failures)) say(`mardunqist: ${name}: ${why}`);
+const sampleRate = show._webMusicSampleRate();
+loading.hidden = true;
+playButton.disabled = false;
+status.ready = true;
+
+// The show now playing: its run number, so that what arrives late from an
+// earlier run is dropped, and where its music comes from.
+let run = 0;
 let music = null;
 let frameRequest = 0;
 let fullscreen = false;
-let starting = false;
 
 function chosenMode() {
   const [width, height] = chooser.elements.mode.value.split('x').map(Number);
@@ -35,7 +70,7 @@ function chosenMode() {
 const seedTicks = () => Date.now() % 4294967296;
 
 function frame() {
-  const heard = music.now();
+  const heard = music ? music.now() : { position: 0, playing: false };
   status.order = heard.position & 0xffff;
   status.row = heard.position >>> 16;
   status.frames += 1;
@@ -46,60 +81,91 @@ function frame() {
   frameRequest = requestAnimationFrame(frame);
 }
 
-function endShow() {
-  if (!status.playing) return;
-  status.playing = false;
-  cancelAnimationFrame(frameRequest);
-  music.stop();
-  show._webShowStop();
+function showChooser() {
   stage.hidden = true;
   chooser.hidden = false;
   beside.hidden = false;
+}
+
+function endShow() {
+  if (!status.playing) return;
+  status.playing = false;
+  ++run;
+  cancelAnimationFrame(frameRequest);
+  if (music) music.stop();
+  music = null;
+  show._webShowStop();
+  showChooser();
   if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
 }
 
-async function play() {
+// Where the Fullscreen API is missing (iPhones) or refused, the stage
+// fills the page instead, as full screen would fill the screen.
+function enterFullscreen() {
+  if (!stage.requestFullscreen) return Promise.reject(new Error('this browser has no full screen for the page'));
+  return stage.requestFullscreen();
+}
+
+// The sound, or when it cannot start the show silent, on the page's clock.
+function startMusic(sound, thisRun) {
+  const refused = (reason) => say(`mardunqist: ${moduleFile}: ${reason}`);
+  sound.play(data.module, refused).then(() => {
+    if (thisRun === run) status.sound = 'playing';
+  }, async (failure) => {
+    if (!(failure instanceof SoundFailure)) throw failure;
+    sound.stop();
+    if (thisRun !== run) return;
+    notice.textContent = `no sound: ${failure.message}`;
+    notice.hidden = false;
+    say(`mardunqist: no sound: ${failure.message}`);
+    try {
+      const silent = await SilentMusic.start(data.module, sampleRate);
+      if (thisRun === run) {
+        music = silent;
+        status.sound = 'silent';
+      } else {
+        silent.stop();
+      }
+    } catch (error) {
+      refused(error.message);
+      if (thisRun === run) music = null;
+    }
+  });
+}
+
+function play() {
   const mode = chosenMode();
-  // Sound and full screen are granted only inside the click.
-  music = new ShowMusic();
+  const thisRun = ++run;
+  // Sound and full screen are granted only inside the click, before anything is awaited.
+  const sound = data.module ? new ShowMusic() : null;
   fullscreen = !mode.windowed;
-  const enteringFullscreen = fullscreen ? stage.requestFullscreen() : Promise.resolve();
+  if (fullscreen) {
+    enterFullscreen().catch((error) => {
+      if (thisRun !== run) return;
+      say(`mardunqist: no full screen (${error.message}); the show fills the page`);
+      fullscreen = false;
+    });
+  }
   canvas.width = mode.width;
   canvas.height = mode.height;
-  stage.classList.toggle('fullscreen', fullscreen);
+  stage.classList.toggle('fullscreen', !mode.windowed);
+  notice.hidden = true;
   chooser.hidden = true;
   beside.hidden = true;
   stage.hidden = false;
-  try {
-    await enteringFullscreen;
-  } catch (error) {
-    console.warn(`mardunqist: no full screen (${error.message}); playing in the page`);
-    fullscreen = false;
-    stage.classList.remove('fullscreen');
-  }
   if (!show._webShowStart(mode.width, mode.height, seedTicks(), 0, mode.gentle ? 1 : 0)) {
-    music.stop();
-    stage.hidden = true;
-    chooser.hidden = false;
-    beside.hidden = false;
+    if (sound) sound.stop();
+    showChooser();
     return;
   }
-  Object.assign(status, { playing: true, order: 0, row: 0, frames: 0 });
-  try {
-    await music.play(moduleBytes, moduleFile);
-  } catch (error) {
-    // Ended before the sound could start (Escape), or no sound at all: the
-    // show goes on silent, at order 0, as with a module that cannot play.
-    if (status.playing) console.error(`mardunqist: no sound: ${error.message}`);
-  }
-  if (status.playing) frameRequest = requestAnimationFrame(frame);
+  Object.assign(status, { playing: true, order: 0, row: 0, frames: 0, sound: '' });
+  music = sound;
+  if (sound) startMusic(sound, thisRun);
+  frameRequest = requestAnimationFrame(frame);
 }
 
-chooser.addEventListener('submit', (event) => {
-  event.preventDefault();
-  if (status.playing || starting) return;
-  starting = true;
-  play().finally(() => { starting = false; });
+playButton.addEventListener('click', () => {
+  if (status.ready && !status.playing) play();
 });
 
 chooser.elements.exit.addEventListener('click', () => {

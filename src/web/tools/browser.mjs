@@ -1,85 +1,256 @@
-// What the web capture and the browser tests share: a static file server for
-// the site, and headless Chromium (Debian's) with WebGL 2 through SwiftShader
-// and sound allowed without a click.
-import { createServer } from 'node:http';
-import { createReadStream, promises as fs } from 'node:fs';
+// The three browser engines the page is made for, driven alike for the web
+// capture, the browser tests and the benchmarks:
+//
+//   chromium  Debian's Chromium, headless, WebGL 2 through SwiftShader
+//             (puppeteer-core over the DevTools protocol)
+//   firefox   Debian's Firefox ESR on a private Xvfb, since headless Firefox
+//             has no WebGL 2 (puppeteer-core over WebDriver BiDi)
+//   webkit    WebKitGTK's MiniBrowser, Safari's engine, on a private Xvfb
+//             (WebKitWebDriver, through selenium-webdriver)
+//
+// Firefox and WebKit get a private PulseAudio null sink for their sound, so
+// it plays in real time with no sound card; `sound: false` gives them none.
+// Every browser starts with a fresh profile and leaves nothing behind.
+//
+// A page offers what every engine can do: goto, evaluate, waitFor, a real
+// click (a user gesture in every engine, unlike a script's click()), a key
+// press, a screenshot of an element. Console lines and uncaught errors are
+// collected where the engine's driver reports them (not WebKit's: the pages
+// keep their own, see window.showStatus).
+import { spawn } from 'node:child_process';
+import { once } from 'node:events';
+import { existsSync } from 'node:fs';
 import { mkdtemp, rm } from 'node:fs/promises';
+import { createServer } from 'node:net';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import puppeteer from 'puppeteer-core';
+import { Builder, By, Key } from 'selenium-webdriver';
 
-const contentTypes = {
-  '.html': 'text/html; charset=utf-8',
-  '.js': 'text/javascript; charset=utf-8',
-  '.mjs': 'text/javascript; charset=utf-8',
-  '.wasm': 'application/wasm',
-  '.css': 'text/css; charset=utf-8',
-  '.jpg': 'image/jpeg',
-  '.png': 'image/png',
-  '.it': 'application/octet-stream',
+export { serveFolders, listen } from './site-server.mjs';
+
+export const engines = ['chromium', 'firefox', 'webkit'];
+
+const programs = {
+  chromium: process.env.CHROMIUM || '/usr/bin/chromium',
+  firefox: process.env.FIREFOX || '/usr/bin/firefox-esr',
+  webkit: process.env.MINIBROWSER || '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser',
+  webkitDriver: process.env.WEBKIT_DRIVER || '/usr/bin/WebKitWebDriver',
 };
 
-// Serves each folder of `mounts` ({ '/': siteDir, '/data/': dataDir }) for
-// GET; `handle(request, response)` may take any other request first and
-// returns true when it did.
-export function serveFolders(mounts, handle = () => false) {
-  const prefixes = Object.keys(mounts).sort((a, b) => b.length - a.length);
-  return createServer(async (request, response) => {
-    try {
-      if (await handle(request, response)) return;
-      const url = new URL(request.url, 'http://localhost');
-      const prefix = prefixes.find((p) => url.pathname.startsWith(p));
-      if (request.method !== 'GET' || !prefix) throw Object.assign(new Error('not here'), { code: 'ENOENT' });
-      const root = path.resolve(mounts[prefix]);
-      let file = path.resolve(root, '.' + decodeURIComponent(url.pathname.slice(prefix.length - 1)));
-      if (file !== root && !file.startsWith(root + path.sep)) throw Object.assign(new Error('outside'), { code: 'ENOENT' });
-      if ((await fs.stat(file)).isDirectory()) file = path.join(file, 'index.html');
-      const info = await fs.stat(file);
-      if (!info.isFile()) throw Object.assign(new Error('not a file'), { code: 'ENOENT' });
-      response.writeHead(200, {
-        'Content-Type': contentTypes[path.extname(file)] || 'application/octet-stream',
-        'Content-Length': info.size,
-        'Cache-Control': 'no-cache',
-      });
-      createReadStream(file).pipe(response);
-    } catch (error) {
-      response.writeHead(error.code === 'ENOENT' || error.code === 'ENOTDIR' ? 404 : 500);
-      response.end(error.code === 'ENOENT' ? 'not found' : String(error.message));
-    }
-  });
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+
+// Everything a launch starts, undone in reverse order by close().
+class Undo {
+  constructor() { this.steps = []; }
+  add(step) { this.steps.push(step); }
+  async run() {
+    for (const step of this.steps.reverse()) await Promise.resolve().then(step).catch(() => {});
+    this.steps = [];
+  }
 }
 
-// Listens on 127.0.0.1 (port 0: any free one); resolves to the base URL.
-export function listen(server, port = 0) {
+function kill(child) {
+  if (child.exitCode !== null || child.signalCode !== null) return Promise.resolve();
+  child.kill('SIGTERM');
+  return Promise.race([once(child, 'exit'), sleep(3000).then(() => child.kill('SIGKILL'))]);
+}
+
+// A display of our own: Xvfb picks a free number and writes it to fd 3.
+async function startXvfb(undo) {
+  const xvfb = spawn('Xvfb', ['-displayfd', '3', '-screen', '0', '1280x1024x24', '-nolisten', 'tcp'],
+    { stdio: ['ignore', 'ignore', 'ignore', 'pipe'] });
+  undo.add(() => kill(xvfb));
+  let text = '';
+  for await (const chunk of xvfb.stdio[3]) {
+    text += chunk;
+    if (text.includes('\n')) break;
+  }
+  if (!/^\d+\n/.test(text)) throw new Error('Xvfb did not start');
+  return `:${text.trim()}`;
+}
+
+// A PulseAudio server of our own with one null sink: a sound device that
+// plays in real time into nothing.
+async function startPulse(folder, undo) {
+  const socket = path.join(folder, 'pulse.socket');
+  const pulse = spawn('pulseaudio', ['-n', '--daemonize=no', '--exit-idle-time=-1', '--disallow-exit',
+    '--use-pid-file=no', '--log-target=stderr', '-L', 'module-null-sink sink_name=nowhere',
+    '-L', `module-native-protocol-unix socket=${socket} auth-anonymous=1`],
+  { stdio: 'ignore', env: { ...process.env, HOME: folder, XDG_RUNTIME_DIR: folder, XDG_CONFIG_HOME: folder } });
+  undo.add(() => kill(pulse));
+  for (let i = 0; i < 100 && !existsSync(socket); ++i) await sleep(50);
+  if (!existsSync(socket)) throw new Error('PulseAudio did not start');
+  return `unix:${socket}`;
+}
+
+function freePort() {
   return new Promise((resolve, reject) => {
+    const server = createServer();
     server.once('error', reject);
-    server.listen(port, '127.0.0.1', () => resolve(`http://127.0.0.1:${server.address().port}/`));
+    server.listen(0, '127.0.0.1', () => {
+      const { port } = server.address();
+      server.close(() => resolve(port));
+    });
   });
 }
 
-export const chromiumPath = process.env.CHROMIUM || '/usr/bin/chromium';
+// A puppeteer page (Chromium, Firefox) behind the common face.
+class PuppeteerPage {
+  constructor(page) {
+    this.raw = page;
+    this.lines = [];
+    this.errors = [];
+    page.on('console', (message) => this.lines.push(message.text()));
+    page.on('pageerror', (error) => this.errors.push(error.message));
+  }
 
-// A fresh headless Chromium with its own empty profile; close() removes it.
-export async function launchBrowser() {
-  const profile = await mkdtemp(path.join(tmpdir(), 'mardunqist-chromium-'));
-  const browser = await puppeteer.launch({
-    executablePath: chromiumPath,
-    headless: true,
-    userDataDir: profile,
-    args: [
-      '--headless=new', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--ignore-gpu-blocklist',
-      '--autoplay-policy=no-user-gesture-required', '--no-sandbox', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync', '--disable-quic',
-      '--disable-background-timer-throttling', '--disable-renderer-backgrounding',
-      '--disable-backgrounding-occluded-windows',
-      // The capture page collects its garbage itself (see capture.js).
-      '--js-flags=--expose-gc',
-    ],
-  });
-  const close = browser.close.bind(browser);
-  browser.close = async () => {
-    await close().catch(() => {});
-    await rm(profile, { recursive: true, force: true });
-  };
-  return browser;
+  goto(url) { return this.raw.goto(url); }
+  evaluate(fn, ...args) { return this.raw.evaluate(fn, ...args); }
+  async waitFor(expression, timeout = 30000) {
+    return (await this.raw.waitForFunction(expression, { timeout, polling: 100 })).jsonValue();
+  }
+  click(selector) { return this.raw.click(selector); }
+  press(key) { return this.raw.keyboard.press(key); }
+  async screenshot(selector) {
+    return Buffer.from(await (await this.raw.$(selector)).screenshot({ encoding: 'base64' }), 'base64');
+  }
+  // Calls back once if the page crashes or its browser goes away.
+  onGone(callback) {
+    this.raw.on('error', (error) => callback(`the page crashed: ${error.message}`));
+    this.raw.browser().on('disconnected', () => callback('the browser ended'));
+  }
+  close() { return this.raw.close(); }
+}
+
+// A WebDriver session (WebKit) behind the same face.
+class WebDriverPage {
+  constructor(driver) {
+    this.driver = driver;
+    this.lines = [];
+    this.errors = [];
+    this.watch = null;
+  }
+
+  goto(url) { return this.driver.get(url); }
+  evaluate(fn, ...args) {
+    const call = typeof fn === 'function' ? `return (${fn})(...arguments);` : `return (${fn});`;
+    return this.driver.executeScript(call, ...args);
+  }
+  async waitFor(expression, timeout = 30000) {
+    const deadline = Date.now() + timeout;
+    for (;;) {
+      const value = await this.evaluate(expression);
+      if (value) return value;
+      if (Date.now() > deadline) throw new Error(`timed out after ${timeout} ms waiting for ${expression}`);
+      await sleep(100);
+    }
+  }
+  async click(selector) { await (await this.driver.findElement(By.css(selector))).click(); }
+  async press(key) {
+    const keys = { Escape: Key.ESCAPE };
+    await this.driver.actions().sendKeys(keys[key] || key).perform();
+  }
+  async screenshot(selector) {
+    return Buffer.from(await (await this.driver.findElement(By.css(selector))).takeScreenshot(), 'base64');
+  }
+  onGone(callback) {
+    // WebDriver tells nothing of a crash: ask the page now and then.
+    this.watch = setInterval(() => {
+      this.driver.executeScript('return 1').catch((error) => {
+        clearInterval(this.watch);
+        callback(`the browser stopped answering: ${error.message}`);
+      });
+    }, 2000);
+  }
+  async close() { clearInterval(this.watch); }
+}
+
+function chromiumArgs() {
+  return ['--headless=new', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--ignore-gpu-blocklist',
+    '--autoplay-policy=no-user-gesture-required', '--no-sandbox', '--no-first-run',
+    '--disable-background-networking', '--disable-component-update', '--disable-sync', '--disable-quic',
+    '--disable-background-timer-throttling', '--disable-renderer-backgrounding',
+    '--disable-backgrounding-occluded-windows',
+    // The capture page collects its garbage itself (see capture.js).
+    '--js-flags=--expose-gc'];
+}
+
+// What Firefox must not do on a machine with no network, and sound it may play.
+const firefoxPrefs = {
+  'media.autoplay.default': 0,
+  'media.autoplay.blocking_policy': 0,
+  'browser.shell.checkDefaultBrowser': false,
+  'app.update.enabled': false,
+  'browser.safebrowsing.malware.enabled': false,
+  'browser.safebrowsing.phishing.enabled': false,
+  'datareporting.policy.dataSubmissionEnabled': false,
+  'extensions.update.enabled': false,
+  'network.captive-portal-service.enabled': false,
+  'network.connectivity-service.enabled': false,
+  'toolkit.telemetry.enabled': false,
+  'browser.ml.enable': false,
+  'browser.backup.enabled': false,
+  'browser.backup.scheduled.enabled': false,
+};
+
+// A fresh browser of `engine`; close() ends it and everything it started.
+export async function launchBrowser({ engine = 'chromium', sound = true } = {}) {
+  if (!engines.includes(engine)) throw new Error(`no browser engine "${engine}" (${engines.join(', ')})`);
+  const undo = new Undo();
+  const folder = await mkdtemp(path.join(tmpdir(), `mardunqist-${engine}-`));
+  undo.add(() => rm(folder, { recursive: true, force: true }));
+  try {
+    const env = { ...process.env };
+    if (engine !== 'chromium') {
+      env.DISPLAY = await startXvfb(undo);
+      // No sound server at all: the browser finds no output device.
+      env.PULSE_SERVER = sound ? await startPulse(folder, undo) : `unix:${path.join(folder, 'no-sound-here')}`;
+      env.HOME = folder;
+    }
+    let newPage;
+    if (engine === 'webkit') {
+      const port = await freePort();
+      const driverProcess = spawn(programs.webkitDriver, [`--port=${port}`, '--host=127.0.0.1'],
+        { stdio: 'ignore', env });
+      undo.add(() => kill(driverProcess));
+      let driver = null;
+      for (let attempt = 0; !driver; ++attempt) {
+        try {
+          driver = await new Builder().usingServer(`http://127.0.0.1:${port}`).withCapabilities({
+            browserName: 'MiniBrowser',
+            'webkitgtk:browserOptions': { binary: programs.webkit, args: ['--automation'] },
+          }).build();
+        } catch (error) {
+          if (attempt >= 50) throw new Error(`WebKitWebDriver did not start: ${error.message}`);
+          await sleep(100);
+        }
+      }
+      undo.add(() => driver.quit());
+      let taken = false;
+      newPage = async ({ width = 1024, height = 768 } = {}) => {
+        // One page a session, as WebDriver has it.
+        if (taken) throw new Error('a WebKit browser here has one page');
+        taken = true;
+        await driver.manage().window().setRect({ x: 0, y: 0, width, height });
+        return new WebDriverPage(driver);
+      };
+    } else {
+      const browser = await puppeteer.launch(engine === 'firefox'
+        ? { browser: 'firefox', executablePath: programs.firefox, headless: false, env,
+          userDataDir: path.join(folder, 'profile'), extraPrefsFirefox: firefoxPrefs }
+        : { executablePath: programs.chromium, headless: true, userDataDir: path.join(folder, 'profile'),
+          args: chromiumArgs() });
+      undo.add(() => browser.close());
+      newPage = async ({ width = 1024, height = 768 } = {}) => {
+        const page = await browser.newPage();
+        await page.setViewport({ width, height });
+        return new PuppeteerPage(page);
+      };
+    }
+    return { engine, newPage, close: () => undo.run() };
+  } catch (error) {
+    await undo.run();
+    throw error;
+  }
 }

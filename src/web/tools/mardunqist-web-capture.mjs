@@ -20,10 +20,11 @@ const rules = await createRequire(import.meta.url)('./capture-options.cjs')();
 
 const usage = () => `usage: ${tool} [options] OUTPUT/
 
-Renders the web build of the show in headless Chromium (WebGL 2 through
-SwiftShader), frame by frame on a virtual clock with the music rendered in
-lockstep, into the folder OUTPUT/: frame-000000.png ... The frame times and
-music positions are those of mardunqist-capture with the same options.
+Renders the web build of the show in a browser (headless Chromium with
+WebGL 2 through SwiftShader by default; Firefox or WebKit on a display of its
+own), frame by frame on a virtual clock with the music rendered in lockstep,
+into the folder OUTPUT/: frame-000000.png ... The frame times and music
+positions are those of mardunqist-capture with the same options.
 
 options:
 ${rules.UTF8ToString(rules._webCaptureOptionsHelp())}
@@ -123,7 +124,7 @@ async function capture(options, cleanup) {
   const done = new Promise((resolve) => { finished = resolve; });
   const server = serveFolders({ '/': siteDir, '/data/': dataDir }, async (request, response) => {
     if (request.method !== 'PUT') return false;
-    const name = /^\/capture\/(frame-\d{6}\.png|timeline\.csv|done)$/.exec(request.url)?.[1];
+    const name = /^\/capture\/(frame-\d{6}\.png|timeline\.csv|log|done)$/.exec(request.url)?.[1];
     const chunks = [];
     for await (const chunk of request) chunks.push(chunk);
     const body = Buffer.concat(chunks);
@@ -134,6 +135,12 @@ async function capture(options, cleanup) {
     if (name === 'done') {
       response.end();
       finished(JSON.parse(body.toString()));
+      return true;
+    }
+    // What the page says (a picture it cannot use, a module it cannot play).
+    if (name === 'log') {
+      response.end();
+      process.stderr.write(`${body.toString()}\n`);
       return true;
     }
     try {
@@ -149,15 +156,10 @@ async function capture(options, cleanup) {
   const base = await listen(server);
   cleanup.add(() => new Promise((resolve) => server.close(resolve)));
 
-  const browser = await launchBrowser();
+  const browser = await launchBrowser({ engine: options.browser });
   cleanup.add(() => browser.close());
   const page = await browser.newPage();
-  page.on('console', (message) => {
-    if (message.type() === 'warn' || message.type() === 'error') process.stderr.write(`${message.text()}\n`);
-  });
-  page.on('pageerror', (error) => finished({ ok: false, error: `the page failed: ${error.message}` }));
-  page.on('error', (error) => finished({ ok: false, error: `the page crashed: ${error.message}` }));
-  browser.on('disconnected', () => finished({ ok: false, error: 'the browser ended before the capture did' }));
+  page.onGone((why) => finished({ ok: false, error: `${why} before the capture did` }));
   const query = new URLSearchParams({
     width: options.width, height: options.height, fps: options.fps, seedTick: options.seedTick, data: '/data/',
   });

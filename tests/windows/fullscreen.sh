@@ -34,7 +34,8 @@ desktop_is() { [ "$(desktop_size)" = "$1" ]; }
 # stop_show HOW: ends the running full-screen show by Escape or Ctrl-C,
 # noting every size the desktop takes until the show's process is gone.
 stop_show() {
-    local sizes="" size pid
+    local sizes size pid
+    sizes=$(desktop_size)
     if [ "$1" = Escape ]; then
         timeout 10 xdotool windowfocus "$SHOW" 2>/dev/null || true
         timeout 10 xdotool key Escape || e2e_fail "cannot press Escape"

@@ -178,6 +178,27 @@ TEST_F(GLSubsetTest, StateChangesKeepTheOrderOfDrawing)
     EXPECT_NEAR(red(30, 30), 128, 1);
 }
 
+TEST_F(GLSubsetTest, CallsThatChangeNoStateKeepPointsLinesAndPolygonsInOneDraw)
+{
+    glsubset::flush();
+    const long before = glsubset::drawCount();
+    glBegin(GL_POINTS);
+    glVertex2f(5.5f, 5.5f);
+    glEnd();
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);  // as it is already
+    glEnable(GL_BLEND);
+    glEnable(GL_LINE_SMOOTH);
+    glDisable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    horizontalLine(3, 50);
+    glRectf(10, 10, 20, 20);
+    glsubset::flush();
+    EXPECT_EQ(glsubset::drawCount() - before, 1);
+    EXPECT_EQ(red(5, 5), 255);
+    EXPECT_EQ(red(50, 50), 255);
+    EXPECT_EQ(red(15, 15), 255);
+}
+
 TEST_F(GLSubsetTest, PerspectiveLinesAreCutAtTheNearPlaneAndPointsLightOnePixel)
 {
     glMatrixMode(GL_PROJECTION);

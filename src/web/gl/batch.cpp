@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -28,7 +29,6 @@ flat out vec2 vLineExtent;
 void main()
 {
     gl_Position = position;
-    gl_PointSize = 1.0;
     vColor = color;
     vTexCoord = texCoord;
     vLineFrame = lineFrame;
@@ -71,13 +71,18 @@ struct BatchState {
     GLint texturedLocation = -1;
     std::vector<glsubset::BatchVertex> vertices;
     std::vector<std::uint32_t> indices;
-    glsubset::Primitive primitive = glsubset::Primitive::triangles;
 
     bool texturing = false;
     bool lineSmooth = false;
+    // What WebGL has now, so that a call that changes nothing does not cut
+    // the batch: the blend function, and the capabilities passed on.
+    GLenum blendSource = GL_ONE;
+    GLenum blendDestination = GL_ZERO;
+    std::map<GLenum, bool> enabled;
     std::set<std::string> limitsReported;
     int viewportWidth = 1;
     int viewportHeight = 1;
+    long draws = 0;
 };
 
 BatchState batch;
@@ -159,34 +164,24 @@ void flush()
     emscripten_glBufferData(GL_ARRAY_BUFFER,
                             static_cast<GLsizeiptr>(batch.vertices.size() * sizeof(BatchVertex)),
                             batch.vertices.data(), GL_STREAM_DRAW);
-    if (batch.primitive == Primitive::points) {
-        emscripten_glDrawArrays(GL_POINTS, 0, static_cast<GLsizei>(batch.vertices.size()));
-    } else {
-        emscripten_glBufferData(GL_ELEMENT_ARRAY_BUFFER,
-                                static_cast<GLsizeiptr>(batch.indices.size() * sizeof(std::uint32_t)),
-                                batch.indices.data(), GL_STREAM_DRAW);
-        emscripten_glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(batch.indices.size()), GL_UNSIGNED_INT, nullptr);
-    }
+    emscripten_glBufferData(GL_ELEMENT_ARRAY_BUFFER,
+                            static_cast<GLsizeiptr>(batch.indices.size() * sizeof(std::uint32_t)),
+                            batch.indices.data(), GL_STREAM_DRAW);
+    emscripten_glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(batch.indices.size()), GL_UNSIGNED_INT, nullptr);
+    ++batch.draws;
     batch.vertices.clear();
     batch.indices.clear();
 }
 
-BatchVertex* reserve(Primitive primitive, int count)
+BatchVertex* reserve(int count)
 {
-    if (primitive != batch.primitive) {
-        flush();
-        batch.primitive = primitive;
-    }
     const std::size_t first = batch.vertices.size();
     batch.vertices.resize(first + static_cast<std::size_t>(count));
-    if (primitive == Primitive::triangles) {
-        // A fan around the first vertex: a triangle, a quad, a polygon.
-        const auto base = static_cast<std::uint32_t>(first);
-        for (std::uint32_t i = 1; i + 1 < static_cast<std::uint32_t>(count); ++i) {
-            batch.indices.push_back(base);
-            batch.indices.push_back(base + i);
-            batch.indices.push_back(base + i + 1);
-        }
+    const auto base = static_cast<std::uint32_t>(first);
+    for (std::uint32_t i = 1; i + 1 < static_cast<std::uint32_t>(count); ++i) {
+        batch.indices.push_back(base);
+        batch.indices.push_back(base + i);
+        batch.indices.push_back(base + i + 1);
     }
     return &batch.vertices[first];
 }
@@ -203,9 +198,17 @@ void resetState()
     batch.limitsReported.clear();
     batch.texturing = false;
     batch.lineSmooth = false;
+    batch.blendSource = GL_ONE;
+    batch.blendDestination = GL_ZERO;
+    batch.enabled.clear();
     resetMatrices();
     resetImmediate();
     resetTextureNames();
+}
+
+long drawCount()
+{
+    return batch.draws;
 }
 
 bool lineSmoothEnabled()
@@ -233,26 +236,39 @@ void setViewportSize(int width, int height)
 
 extern "C" {
 
+namespace {
+
+void setCapability(GLenum cap, bool on)
+{
+    bool* own = cap == GL_TEXTURE_2D ? &batch.texturing : cap == GL_LINE_SMOOTH ? &batch.lineSmooth : nullptr;
+    if (own) {
+        if (*own == on)
+            return;
+        glsubset::flush();
+        *own = on;
+        return;
+    }
+    const auto known = batch.enabled.find(cap);
+    if (known != batch.enabled.end() && known->second == on)
+        return;
+    glsubset::flush();
+    batch.enabled[cap] = on;
+    if (on)
+        emscripten_glEnable(cap);
+    else
+        emscripten_glDisable(cap);
+}
+
+} // namespace
+
 void glEnable(GLenum cap)
 {
-    glsubset::flush();
-    if (cap == GL_TEXTURE_2D)
-        batch.texturing = true;
-    else if (cap == GL_LINE_SMOOTH)
-        batch.lineSmooth = true;
-    else
-        emscripten_glEnable(cap);
+    setCapability(cap, true);
 }
 
 void glDisable(GLenum cap)
 {
-    glsubset::flush();
-    if (cap == GL_TEXTURE_2D)
-        batch.texturing = false;
-    else if (cap == GL_LINE_SMOOTH)
-        batch.lineSmooth = false;
-    else
-        emscripten_glDisable(cap);
+    setCapability(cap, false);
 }
 
 // Quality hints mean nothing to WebGL.
@@ -260,7 +276,11 @@ void glHint(GLenum, GLenum) {}
 
 void glBlendFunc(GLenum source, GLenum destination)
 {
+    if (source == batch.blendSource && destination == batch.blendDestination)
+        return;
     glsubset::flush();
+    batch.blendSource = source;
+    batch.blendDestination = destination;
     emscripten_glBlendFunc(source, destination);
 }
 

@@ -9,7 +9,9 @@
 //     change or a read of the picture flushes the batch first.
 //   - What WebGL lacks is built here: quads and rectangles become triangles,
 //     lines of any width become quads with GL_LINE_SMOOTH's coverage ramp,
-//     glPolygonMode(GL_LINE) draws the polygons' edges as such lines.
+//     glPolygonMode(GL_LINE) draws the polygons' edges as such lines, and a
+//     point is a quad over its pixel. So everything is triangles, and only a
+//     change of state (one that changes something) cuts the batch.
 //   - One context, one thread (the page's).
 //
 // The core includes the ordinary <GL/gl.h> and <GL/glu.h> and calls GL by
@@ -78,12 +80,9 @@ struct BatchVertex {
     float lineExtent[2];  // half width, half length
 };
 
-enum class Primitive { triangles, points };
-
-// Room for `count` vertices of one primitive class at the end of the batch;
-// a batch of the other class is drawn first. Triangles come as one convex
-// polygon (a fan around its first vertex): 3 for a triangle, 4 for a quad.
-BatchVertex* reserve(Primitive primitive, int count);
+// Room for one convex polygon of `count` vertices (a fan around its first
+// vertex: 3 for a triangle, 4 for a quad) at the end of the batch.
+BatchVertex* reserve(int count);
 
 // Compiles the program and makes the batch buffer; needs a current WebGL 2
 // context. False with a reason on failure.
@@ -95,6 +94,9 @@ void resetState();
 
 // Draws whatever the batch holds.
 void flush();
+
+// The WebGL draws made since init: what the batching saves shows here.
+long drawCount();
 
 // The viewport the window coordinates of wide lines are computed for.
 void setViewportSize(int width, int height);

@@ -16,7 +16,6 @@
 namespace {
 
 using glsubset::BatchVertex;
-using glsubset::Primitive;
 
 constexpr int maxPolygonVertices = 16;
 
@@ -79,9 +78,24 @@ void store(BatchVertex& out, const float clip[4], const Vertex& from)
     out.lineExtent[1] = fullCoverage;
 }
 
+// A point (size 1, not smoothed) lights the one pixel its window position
+// falls in. It is drawn as a quad over that pixel, so that points and lines
+// go into one draw. GL drops a point outside the clip volume.
 void emitPoint(const Vertex& v)
 {
-    store(*glsubset::reserve(Primitive::points, 1), v.clip, v);
+    const float w = v.clip[3];
+    if (!(w > 0) || std::fabs(v.clip[0]) > w || std::fabs(v.clip[1]) > w || std::fabs(v.clip[2]) > w)
+        return;
+    const float width = static_cast<float>(glsubset::viewportWidth());
+    const float height = static_cast<float>(glsubset::viewportHeight());
+    const float x = std::floor((v.clip[0] / w * 0.5f + 0.5f) * width);
+    const float y = std::floor((v.clip[1] / w * 0.5f + 0.5f) * height);
+    const float corners[4][2] = {{x, y}, {x + 1, y}, {x + 1, y + 1}, {x, y + 1}};
+    BatchVertex* out = glsubset::reserve(4);
+    for (int i = 0; i < 4; ++i) {
+        const float clip[4] = {corners[i][0] / width * 2 - 1, corners[i][1] / height * 2 - 1, v.clip[2] / w, 1};
+        store(out[i], clip, v);
+    }
 }
 
 Vertex lerp(const Vertex& a, const Vertex& b, float t)
@@ -168,7 +182,7 @@ void emitLine(Vertex a, Vertex b)
         {&b, endX + acrossX, endY + acrossY},
         {&b, endX - acrossX, endY - acrossY},
     };
-    BatchVertex* out = glsubset::reserve(Primitive::triangles, 4);
+    BatchVertex* out = glsubset::reserve(4);
     for (int i = 0; i < 4; ++i) {
         const Corner& c = corners[i];
         // Given with w = 1: drawn where the line lies on the screen, however
@@ -209,7 +223,7 @@ void emitPolygon(const Vertex* v, int count)
             emitPoint(v[i]);
         return;
     }
-    BatchVertex* out = glsubset::reserve(Primitive::triangles, count);
+    BatchVertex* out = glsubset::reserve(count);
     for (int i = 0; i < count; ++i)
         store(out[i], v[i].clip, v[i]);
 }

@@ -12,6 +12,7 @@ namespace {
 struct TextureNames {
     std::unordered_map<GLuint, GLuint> webglName;  // ours -> emscripten's
     GLuint next = 1;
+    GLuint bound = 0;  // ours, as WebGL has it bound now
 };
 
 TextureNames textures;
@@ -63,12 +64,17 @@ void glDeleteTextures(GLsizei count, const GLuint* names)
             continue;
         emscripten_glDeleteTextures(1, &found->second);
         textures.webglName.erase(found);
+        if (textures.bound == names[i])
+            textures.bound = 0;
     }
 }
 
 void glBindTexture(GLenum target, GLuint name)
 {
+    if (name == textures.bound)
+        return;
     glsubset::flush();
+    textures.bound = name;
     emscripten_glBindTexture(target, webglTextureFor(name));
 }
 

@@ -1,6 +1,7 @@
 # The two commands that matter: `make run` and `make test`.
 BUILD ?= build
 WEB_BUILD ?= build-web
+WINDOWS_BUILD ?= build-windows
 JOBS ?= 2
 SHOW_DIR = $(BUILD)/show
 
@@ -9,7 +10,7 @@ FUZZ_SECONDS ?= 60
 # Where `make install` puts the show; DESTDIR stages it elsewhere.
 PREFIX ?= /usr/local
 
-.PHONY: all deps web-deps configure build run web serve-web test install uninstall package \
+.PHONY: all deps web-deps windows-deps configure build run web serve-web windows test install uninstall package \
 	bench bench-web fuzz check-sanitize clean
 
 all: build
@@ -20,8 +21,15 @@ deps:
 web-deps:
 	@scripts/install-deps --web
 
+# The cross compiler and Wine from Debian, then the libraries the Windows
+# build links, built once from Debian's sources into $(WINDOWS_BUILD)/deps.
+windows-deps:
+	@scripts/install-deps --windows
+	@scripts/windows-deps $(WINDOWS_BUILD)/deps
+
 configure: deps
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DMARDUNQIST_WEB_BUILD=$(CURDIR)/$(WEB_BUILD) >/dev/null
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DMARDUNQIST_WEB_BUILD=$(CURDIR)/$(WEB_BUILD) \
+		-DMARDUNQIST_WINDOWS_BUILD=$(CURDIR)/$(WINDOWS_BUILD) >/dev/null
 
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
@@ -39,7 +47,16 @@ web: build web-deps
 serve-web: web
 	@node $(WEB_BUILD)/tools/serve.mjs $(WEB_BUILD)/site 8000
 
-test: build web
+# The Windows programs and $(WINDOWS_BUILD)/mardunqist-win64.zip, cross-built
+# with MinGW-w64 (the native build makes the zip's data files).
+windows: build windows-deps
+	@cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_BUILD_TYPE=Release \
+		-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake \
+		-DCMAKE_PREFIX_PATH=$(CURDIR)/$(WINDOWS_BUILD)/deps/prefix \
+		-DMARDUNQIST_DATA_DIR=$(CURDIR)/$(SHOW_DIR) >/dev/null
+	@nice cmake --build $(WINDOWS_BUILD) -j $(JOBS)
+
+test: build web windows
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 install: build
@@ -88,5 +105,8 @@ check-sanitize: deps
 		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitize/lsan.supp:print_suppressions=0 \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
+# The Windows libraries' cache ($(WINDOWS_BUILD)/deps) stays: it is rebuilt
+# only when the native libraries' versions change.
 clean:
-	rm -rf $(BUILD) $(BUILD)-fuzz $(BUILD)-sanitize $(WEB_BUILD)
+	rm -rf $(BUILD) $(BUILD)-fuzz $(BUILD)-sanitize $(WEB_BUILD) \
+		$(filter-out $(WINDOWS_BUILD)/deps,$(wildcard $(WINDOWS_BUILD)/*))

@@ -1,5 +1,6 @@
-// A real OpenGL context with no display and no window: Mesa through EGL's
-// surfaceless platform, desktop GL (compatibility profile), drawing into a
+// A real OpenGL context with no display and no window: on Linux Mesa
+// through EGL's surfaceless platform, desktop GL (compatibility profile); on
+// Windows a WGL context on a hidden window (src/windows/). It draws into a
 // Canvas. Tests, benchmarks and the capture tool run the show's drawing code
 // on it and read the pixels back.
 #ifndef MARDUNQIST_HEADLESS_GL_H
@@ -25,8 +26,8 @@ public:
     bool isOpen() const { return context_ != nullptr; }
 
 private:
-    void* display_ = nullptr;
-    void* context_ = nullptr;
+    void* display_ = nullptr;  // the EGLDisplay, or the hidden window's HDC
+    void* context_ = nullptr;  // the EGLContext, or the HGLRC
     Canvas canvas_;
 };
 

@@ -1,6 +1,7 @@
 // Decoding a picture file with libjpeg.
 #include "media/image.h"
 
+#include "os/program_name.h"
 #include "os/regular_file.h"
 
 #include <jpeglib.h>
@@ -32,7 +33,7 @@ void reportOnce(j_common_ptr cinfo)
     errors->reported = true;
     char message[JMSG_LENGTH_MAX];
     (*cinfo->err->format_message)(cinfo, message);
-    std::fprintf(stderr, "%s: %s: %s\n", program_invocation_short_name, errors->fileName, message);
+    std::fprintf(stderr, "%s: %s: %s\n", programName(), errors->fileName, message);
 }
 
 [[noreturn]] void onFatalError(j_common_ptr cinfo)
@@ -54,7 +55,7 @@ void onMessage(j_common_ptr cinfo, int level)
 // Prefixed with the program's own name: the show and the capture tool both load pictures.
 void reportFailure(const char* fileName, const char* why)
 {
-    std::fprintf(stderr, "%s: %s: %s\n", program_invocation_short_name, fileName, why);
+    std::fprintf(stderr, "%s: %s: %s\n", programName(), fileName, why);
 }
 
 } // namespace

@@ -1,8 +1,10 @@
 #include "os/whole_file.h"
 
+#include "os/file_names.h"
+
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
+#include <filesystem>
 #include <unistd.h>
 
 std::string fileError(const std::string& path)
@@ -12,7 +14,9 @@ std::string fileError(const std::string& path)
 
 std::string WholeFile::temporaryName(const std::string& path, int attempt)
 {
-    const std::size_t slash = path.rfind('/');
+    // '/', and on Windows also its own backslash.
+    const char separators[] = {'/', static_cast<char>(std::filesystem::path::preferred_separator), '\0'};
+    const std::size_t slash = path.find_last_of(separators);
     const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     std::size_t dot = path.rfind('.');
     if (dot == std::string::npos || dot <= nameStart)
@@ -36,7 +40,7 @@ bool WholeFile::open(const std::string& path, std::string* error)
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
         temporary_ = temporaryName(path, attempt);
-        fd = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        fd = createNewFile(temporary_);
         if (fd < 0 && errno != EEXIST)
             break;
     }
@@ -96,7 +100,7 @@ bool WholeFile::commit(std::string* error)
         *error = path_ + ": not open";
         return false;
     }
-    if (std::rename(temporary_.c_str(), path_.c_str()) != 0) {
+    if (!replaceName(temporary_, path_)) {
         *error = fileError(path_);
         discard();
         return false;

@@ -11,8 +11,9 @@
 // usual name.
 std::string findDataFolder(const std::string& installed);
 
-// The installed data folder: share/mardunqist beside the bin/ folder that
-// holds the running program, wherever the whole tree was installed or unpacked.
+// The installed data folder, wherever the program was installed or unpacked:
+// on Linux share/mardunqist beside the bin/ folder that holds the running
+// program, on Windows the program's own folder.
 std::string installedDataFolder();
 
 // False, with "DIR: reason", unless `dir` is a folder that can be read.

@@ -2,9 +2,9 @@
 
 #include "os/end_signals.h"
 #include "seams/clock.h"
+#include "shell/desktop.h"
 
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
 #include <thread>
 
@@ -39,7 +39,7 @@ bool GLWindow::open(const char* title, const WindowParams& params, std::string* 
     const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
     const bool driverAsked = asked && *asked;
     const char* noDisplay = "cannot open a display for the show (SDL_VIDEODRIVER=offscreen plays it unseen)";
-    if (!driverAsked && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
+    if (!driverAsked && !desktopNamed()) {
         if (error)
             *error = noDisplay;
         return false;

@@ -42,25 +42,26 @@ int ChildProcess::start(const std::vector<std::string>& argv, bool pipeInput, in
     for (const std::string& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
-    const int failed = posix_spawnp(&pid_, args[0], &actions, &attributes, args.data(), environ);
+    pid_t pid = -1;
+    const int failed = posix_spawnp(&pid, args[0], &actions, &attributes, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     if (pipeInput)
         close(fds[0]);
     if (failed) {
-        pid_ = -1;
         if (pipeInput)
             close(fds[1]);
         return failed;
     }
+    process_ = pid;
     // Its threads take the main thread's niceness as ffmpeg starts them,
     // well after this.
     if (niceness > 0)
-        setpriority(PRIO_PROCESS, static_cast<id_t>(pid_), std::min(19, getpriority(PRIO_PROCESS, 0) + niceness));
+        setpriority(PRIO_PROCESS, static_cast<id_t>(pid), std::min(19, getpriority(PRIO_PROCESS, 0) + niceness));
     if (pipeInput) {
         input_ = fds[1];
         // Never blocked in a write: poll says when the child takes more.
-        fcntl(input_, F_SETFL, fcntl(input_, F_GETFL) | O_NONBLOCK);
+        fcntl(fds[1], F_SETFL, fcntl(fds[1], F_GETFL) | O_NONBLOCK);
     }
     return 0;
 }
@@ -71,7 +72,7 @@ bool ChildProcess::write(const void* data, std::size_t size)
     while (size > 0) {
         if (endSignal())
             return false;
-        pollfd fds[2] = {{input_, POLLOUT, 0}, {endSignalFd(), POLLIN, 0}};
+        pollfd fds[2] = {{static_cast<int>(input_), POLLOUT, 0}, {endSignalFd(), POLLIN, 0}};
         if (poll(fds, endSignalFd() >= 0 ? 2 : 1, -1) < 0) {
             if (errno == EINTR)
                 continue;
@@ -81,7 +82,7 @@ bool ChildProcess::write(const void* data, std::size_t size)
             return false;
         if (!(fds[0].revents & POLLOUT))
             continue;
-        const ssize_t written = ::write(input_, bytes, size);
+        const ssize_t written = ::write(static_cast<int>(input_), bytes, size);
         if (written < 0) {
             if (errno == EAGAIN || errno == EINTR)
                 continue;
@@ -96,7 +97,7 @@ bool ChildProcess::write(const void* data, std::size_t size)
 void ChildProcess::closeInput()
 {
     if (input_ >= 0) {
-        close(input_);
+        close(static_cast<int>(input_));
         input_ = -1;
     }
 }
@@ -104,15 +105,16 @@ void ChildProcess::closeInput()
 int ChildProcess::wait()
 {
     closeInput();
-    while (pid_ > 0) {
+    while (process_ > 0) {
+        const auto pid = static_cast<pid_t>(process_);
         int status = 0;
-        const pid_t done = waitpid(pid_, &status, WNOHANG);
-        if (done == pid_) {
-            pid_ = -1;
+        const pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == pid) {
+            process_ = -1;
             return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         }
         if (done < 0 && errno != EINTR) {
-            pid_ = -1;
+            process_ = -1;
             return -1;
         }
         if (endSignal()) {
@@ -129,10 +131,11 @@ int ChildProcess::wait()
 void ChildProcess::kill()
 {
     closeInput();
-    if (pid_ > 0) {
-        ::kill(pid_, SIGKILL);
-        while (waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
+    if (process_ > 0) {
+        const auto pid = static_cast<pid_t>(process_);
+        ::kill(pid, SIGKILL);
+        while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
         }
-        pid_ = -1;
+        process_ = -1;
     }
 }

@@ -7,8 +7,8 @@
 #define MARDUNQIST_CAPTURE_CHILD_PROCESS_H
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
 class ChildProcess {
@@ -39,8 +39,10 @@ public:
     void kill();
 
 private:
-    pid_t pid_ = -1;
-    int input_ = -1;
+    // The system's own: a process id and a descriptor on POSIX, two
+    // HANDLEs on Windows; -1 for none.
+    std::intptr_t process_ = -1;
+    std::intptr_t input_ = -1;
 };
 
 #endif

@@ -2,6 +2,7 @@
 
 #include "sound_writer.h"
 #include "os/end_signals.h"
+#include "os/file_names.h"
 #include "os/whole_file.h"
 
 #include <png.h>
@@ -9,10 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -28,15 +26,16 @@ public:
 
     bool start(std::string* error) override
     {
+        std::error_code ec;
         for (int attempt = 0; temporary_.empty() && attempt < 100; ++attempt) {
             const std::string name = WholeFile::temporaryName(folder_, attempt);
-            if (mkdir(name.c_str(), 0777) == 0)
+            if (fs::create_directory(name, ec))
                 temporary_ = name;
-            else if (errno != EEXIST)
+            else if (ec && ec != std::errc::file_exists)
                 break;
         }
         if (temporary_.empty()) {
-            *error = fileError(shownAs_);
+            *error = shownAs_ + ": " + (ec ? ec.message() : std::strerror(EEXIST));
             return false;
         }
         return sound_.open(temporary_ + "/audio.wav", sampleRate_, error);
@@ -64,16 +63,14 @@ public:
         }
         // An earlier capture (or an empty folder) trades places with the new
         // one in one step, and goes only after that.
-        struct stat info{};
-        const bool replacing = lstat(folder_.c_str(), &info) == 0;
-        if (replacing && renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, folder_.c_str(), RENAME_EXCHANGE) != 0 &&
-            !replaceByTwoRenames(error))
+        std::error_code ec;
+        const bool replacing = fs::exists(fs::symlink_status(folder_, ec));
+        if (replacing && !exchangeNames(temporary_, folder_) && !replaceByTwoRenames(error))
             return false;
         if (!replacing && std::rename(temporary_.c_str(), folder_.c_str()) != 0) {
             *error = fileError(shownAs_);
             return false;
         }
-        std::error_code ec;
         if (replacing)
             fs::remove_all(temporary_, ec);
         temporary_.clear();

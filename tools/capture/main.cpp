@@ -13,6 +13,7 @@
 
 #include "headless/headless_gl.h"
 #include "os/end_signals.h"
+#include "os/file_names.h"
 #include "os/whole_file.h"
 #include "seams/clock.h"
 #include "seams/frame_clock.h"
@@ -24,7 +25,6 @@
 #include "timeline/frame_composer.h"
 #include "timeline/init_graphics.h"
 
-#include <csignal>
 #include <cstdio>
 #include <exception>
 
@@ -190,10 +190,7 @@ int main(int argc, char** argv)
     if (options.dataDir.empty())
         options.dataDir = findDataFolder(installedDataFolder());
     catchEndSignals();
-    std::signal(SIGPIPE, SIG_IGN);
-    // A file-size limit then fails a write with a message instead of ending
-    // the process.
-    std::signal(SIGXFSZ, SIG_IGN);
+    failWritesInsteadOfSignals();
     try {
         return capture(options);
     } catch (const std::exception& e) {

@@ -1,21 +1,37 @@
 #include "output_paths.h"
 
-#include "os/whole_file.h"
-
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
 namespace {
 
+// '/', and on Windows also its own backslash.
+bool isSeparator(char c)
+{
+    return c == '/' || c == fs::path::preferred_separator;
+}
+
 std::string withoutTrailingSlashes(std::string path)
 {
-    while (path.size() > 1 && path.back() == '/')
+    while (path.size() > 1 && isSeparator(path.back()))
         path.pop_back();
     return path;
+}
+
+// What is under the name itself, a link not followed; fs::file_type::not_found
+// when nothing is, and none with *error set when the name cannot be looked at.
+fs::file_type entryType(const std::string& path, const std::string& shownAs, std::string* error)
+{
+    std::error_code ec;
+    const fs::file_status status = fs::symlink_status(path, ec);
+    if (ec && status.type() != fs::file_type::not_found) {
+        *error = shownAs + ": " + ec.message();
+        return fs::file_type::none;
+    }
+    return status.type();
 }
 
 std::string folderOf(const std::string& path)
@@ -29,7 +45,7 @@ std::string folderOf(const std::string& path)
 bool outputIsFolder(const std::string& output)
 {
     std::error_code ec;
-    return (!output.empty() && output.back() == '/') || fs::is_directory(output, ec);
+    return (!output.empty() && isSeparator(output.back())) || fs::is_directory(output, ec);
 }
 
 std::string lowerExtension(const std::string& path)
@@ -43,12 +59,13 @@ std::string lowerExtension(const std::string& path)
 bool checkFolderOf(const std::string& path, std::string* error)
 {
     const std::string parent = folderOf(path);
-    struct stat info{};
-    if (stat(parent.c_str(), &info) != 0) {
-        *error = fileError(parent);
+    std::error_code ec;
+    const fs::file_status status = fs::status(parent, ec);
+    if (ec) {
+        *error = parent + ": " + ec.message();
         return false;
     }
-    if (!S_ISDIR(info.st_mode)) {
+    if (!fs::is_directory(status)) {
         *error = parent + ": " + std::strerror(ENOTDIR);
         return false;
     }
@@ -57,15 +74,12 @@ bool checkFolderOf(const std::string& path, std::string* error)
 
 bool checkOutputFile(const std::string& path, bool force, std::string* error)
 {
-    struct stat info{};
-    if (lstat(path.c_str(), &info) != 0) {
-        if (errno != ENOENT) {
-            *error = fileError(path);
-            return false;
-        }
+    const fs::file_type type = entryType(path, path, error);
+    if (type == fs::file_type::none)
+        return false;
+    if (type == fs::file_type::not_found)
         return checkFolderOf(path, error);
-    }
-    if (S_ISDIR(info.st_mode)) {
+    if (type == fs::file_type::directory) {
         *error = path + ": " + std::strerror(EISDIR);
         return false;
     }
@@ -93,17 +107,14 @@ bool checkCaptureFolder(const std::string& output, bool force, std::string* fold
         *error = output + ": the capture takes the folder's place; name a new folder instead";
         return false;
     }
-    struct stat info{};
-    if (lstat(folder->c_str(), &info) != 0) {
-        if (errno != ENOENT) {
-            *error = fileError(output);
-            return false;
-        }
+    const fs::file_type type = entryType(*folder, output, error);
+    if (type == fs::file_type::none)
+        return false;
+    if (type == fs::file_type::not_found)
         return checkFolderOf(*folder, error);
-    }
     // A link to a folder: the capture goes where it points.
     std::error_code ec;
-    if (S_ISLNK(info.st_mode))
+    if (type == fs::file_type::symlink)
         *folder = fs::canonical(*folder, ec).string();
     if (ec || !fs::is_directory(*folder, ec)) {
         *error = output + ": " + (ec ? ec.message() : std::strerror(ENOTDIR));

@@ -4,6 +4,7 @@
 #include "output_paths.h"
 #include "yuv_frame.h"
 #include "os/end_signals.h"
+#include "os/file_names.h"
 #include "os/whole_file.h"
 
 #include <cerrno>
@@ -128,7 +129,7 @@ public:
             *error = captureInterrupted;
             return false;
         }
-        if (std::rename(finalTemporary_.c_str(), options_.output.c_str()) != 0) {
+        if (!replaceName(finalTemporary_, options_.output)) {
             *error = fileError(options_.output);
             return false;
         }

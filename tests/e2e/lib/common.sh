@@ -284,6 +284,20 @@ e2e_dark_runs() {
             END { if (start >= 0) printf "%s%d-%d", sep, start, end; print "" }'
 }
 
+# e2e_marks_moved BEFORE AFTER: the chooser's marks in AFTER show "800x600"
+# and "windowed" clicked in BEFORE's default state: the rows of 640x480,
+# 800x600 and windowed changed (each the 20-px strip right of x = 50, WIDTH
+# wide), 1024x768 untouched.
+e2e_marks_moved() {
+    local before=$1 after=$2 width=${3:-150}
+    [ "$(_e2e_mark_row "$before" 20 "$width")" != "$(_e2e_mark_row "$after" 20 "$width")" ] &&
+        [ "$(_e2e_mark_row "$before" 40 "$width")" != "$(_e2e_mark_row "$after" 40 "$width")" ] &&
+        [ "$(_e2e_mark_row "$before" 90 "$width")" != "$(_e2e_mark_row "$after" 90 "$width")" ] &&
+        [ "$(_e2e_mark_row "$before" 60 "$width")" = "$(_e2e_mark_row "$after" 60 "$width")" ]
+}
+
+_e2e_mark_row() { e2e_region "$1" 50 "$2" "$3" 20; }
+
 # e2e_expect_no_gtk_complaints: the last run printed no GLib/GTK warning.
 e2e_expect_no_gtk_complaints() {
     if grep -E '(Gtk|Gdk|GLib|GLib-GObject|GLib-GIO|Pango)-(CRITICAL|WARNING|ERROR) \*\*' "$E2E_RUN/stderr" >&2; then

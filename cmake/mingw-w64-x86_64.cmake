@@ -1,0 +1,20 @@
+# Cross-compiling for 64-bit Windows with Debian's MinGW-w64 (the POSIX-threads
+# flavour, so std::thread and std::mutex work as on Linux).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(mingw_triplet x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${mingw_triplet}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${mingw_triplet}-g++-posix)
+set(CMAKE_RC_COMPILER ${mingw_triplet}-windres)
+set(CMAKE_AR ${mingw_triplet}-gcc-ar-posix CACHE FILEPATH "")
+set(CMAKE_RANLIB ${mingw_triplet}-gcc-ranlib-posix CACHE FILEPATH "")
+
+# Headers and libraries come from MinGW's own tree and from the prefixes named
+# in CMAKE_PREFIX_PATH (the dependency cache); programs from the build machine.
+set(CMAKE_FIND_ROOT_PATH /usr/${mingw_triplet})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY BOTH)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE BOTH)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE BOTH)
+

@@ -1,0 +1,8 @@
+#include "os/program_name.h"
+
+#include <cerrno>
+
+const char* programName()
+{
+    return program_invocation_short_name;
+}

@@ -1,0 +1,7 @@
+#include "shell/desktop.h"
+
+// Every interactive Windows session has its desktop.
+bool desktopNamed()
+{
+    return true;
+}

@@ -1,6 +1,7 @@
-// The web build measured: how close its frames are to the native ones, how
-// fast the page draws in headless Chromium next to the native show, and how
-// many bytes a visitor downloads.
+// The web build measured in each browser engine (Chromium, Firefox,
+// WebKit): how close its frames are to the native ones, how fast the page
+// draws next to the native show, what the gentle mode costs it, where the
+// frame time goes in Chromium, and how many bytes a visitor downloads.
 //
 // usage: node bench/web.mjs [WEB_BUILD] [NATIVE_BUILD]   (make bench-web)
 //
@@ -17,7 +18,7 @@ import { gzipSync } from 'node:zlib';
 const webBuild = path.resolve(process.argv[2] || 'build-web');
 const nativeBuild = path.resolve(process.argv[3] || 'build');
 const results = path.join(webBuild, 'bench-results');
-const { serveFolders, listen, launchBrowser } =
+const { serveFolders, listen, launchBrowser, engines } =
   await import(pathToFileURL(path.join(webBuild, 'tools', 'browser.mjs')).href);
 
 const summary = [];
@@ -37,22 +38,20 @@ function phaseOf([, , order, row]) {
   return order === 32 ? 'ending' : 'credits';
 }
 
-async function compareFrames() {
+async function compareFrames(engine, native) {
   const options = ['--size', '320x240', '--fps', '30', '--seed-tick', '123456', '--data', shortData, '--quiet'];
-  const web = path.join(scratch, 'web'), native = path.join(scratch, 'native');
-  run(path.join(webBuild, 'mardunqist-web-capture'), [...options, '--timeline', `${web}.csv`, `${web}/`]);
-  run(path.join(nativeBuild, 'mardunqist-capture'), [...options, '--timeline', `${native}.csv`, `${native}/`]);
+  const web = path.join(scratch, engine);
+  run(path.join(webBuild, 'mardunqist-web-capture'), [...options, '--browser', engine, '--timeline', `${web}.csv`, `${web}/`]);
   const timeline = (await readFile(`${native}.csv`, 'utf8')).trim().split('\n').slice(1)
     .map((line) => line.split(',').map(Number));
   const same = (await readFile(`${web}.csv`, 'utf8')) === (await readFile(`${native}.csv`, 'utf8'));
-  const stats = path.join(scratch, 'psnr.txt');
+  const stats = path.join(scratch, `${engine}-psnr.txt`);
   run('ffmpeg', ['-v', 'error', '-i', path.join(web, 'frame-%06d.png'), '-i', path.join(native, 'frame-%06d.png'),
     '-lavfi', `[0]format=rgb24[a];[1]format=rgb24[b];[a][b]psnr=stats_file=${stats}`, '-f', 'null', '-']);
   const psnr = (await readFile(stats, 'utf8')).trim().split('\n')
     .map((line) => Number(/psnr_avg:(\S+)/.exec(line)[1].replace('inf', 'Infinity')));
 
-  note(`frames: short show, 320x240, 30 fps, seed tick 123456: ${timeline.length} frames, ` +
-    `timelines ${same ? 'identical' : 'DIFFERENT'}`);
+  note(`${engine}: ${timeline.length} frames, timelines ${same ? 'identical' : 'DIFFERENT'}`);
   note('  phase     frames  mean dB  min dB (frame)  identical');
   const phases = ['opening', 'body', 'ending', 'credits', 'all'];
   const rows = {};
@@ -65,32 +64,43 @@ async function compareFrames() {
     note(`  ${phase.padEnd(8)} ${String(frames.length).padStart(7)} ${mean.toFixed(2).padStart(8)} ` +
       `${psnr[worst].toFixed(2).padStart(7)} (${worst})  ${frames.length - finite.length}`);
     if (phase !== 'all') {
-      const middle = frames[frames.length >> 1];
-      const name = `frame-${String(middle).padStart(6, '0')}.png`;
+      const name = `frame-${String(worst).padStart(6, '0')}.png`;
       run('ffmpeg', ['-v', 'error', '-y', '-i', path.join(native, name), '-i', path.join(web, name),
-        '-filter_complex', 'hstack', path.join(results, `${phase}-native-web.png`)]);
+        '-filter_complex', 'hstack', path.join(results, `${phase}-native-${engine}.png`)]);
     }
   }
-  note('  (identical frames have an infinite PSNR and are left out of the mean and the minimum)');
   return { same, phases: rows };
 }
 
+async function framesEveryEngine() {
+  const options = ['--size', '320x240', '--fps', '30', '--seed-tick', '123456', '--data', shortData, '--quiet'];
+  const native = path.join(scratch, 'native');
+  run(path.join(nativeBuild, 'mardunqist-capture'), [...options, '--timeline', `${native}.csv`, `${native}/`]);
+  note('frames: the short show, 320x240, 30 fps, seed tick 123456, each engine\'s web capture against the native one');
+  note('(identical frames have an infinite PSNR and are left out of the mean and the minimum; the worst frame of');
+  note(' each phase is in bench-results/PHASE-native-ENGINE.png, native left)');
+  const rows = {};
+  for (const engine of engines) rows[engine] = await compareFrames(engine, native);
+  return rows;
+}
+
 // Speed: the live page (requestAnimationFrame, so at most the display's 60
-// frames a second) while the body of the show plays, then each capture's
-// drawing throughput over the first 600 frames of the full show, PNGs included.
-async function livePageFps(width, height) {
+// frames a second) over 20 s of the body of the show, plain and gentle; then
+// each capture's drawing throughput over the first 600 frames of the full
+// show, PNGs included.
+async function livePageFps(engine, width, height, gentle = false) {
   const server = serveFolders({ '/': path.join(webBuild, 'site') });
   const base = await listen(server);
-  const browser = await launchBrowser();
+  const browser = await launchBrowser({ engine });
   try {
-    const page = await browser.newPage();
-    await page.setViewport({ width: 1280, height: 1024 });
+    const page = await browser.newPage({ width: 1280, height: 1000 });
     await page.goto(`${base}index.html`);
-    await page.waitForFunction('window.showStatus !== undefined');
+    await page.waitFor('window.showStatus && window.showStatus.ready', 120000);
     await page.click(`input[value="${width}x${height}"]`);
     await page.click('input[name=windowed]');
+    if (gentle) await page.click('input[name=gentle]');
     await page.click('button[name=play]');
-    await page.waitForFunction('window.showStatus.order >= 1', { timeout: 60000 });
+    await page.waitFor('window.showStatus.order >= 1', 120000);
     const frames = () => page.evaluate(() => window.showStatus.frames);
     const first = await frames();
     const start = performance.now();
@@ -102,28 +112,81 @@ async function livePageFps(width, height) {
   }
 }
 
-async function captureFps(program, width, height) {
+async function captureFps(program, width, height, extra = []) {
   const out = path.join(scratch, `speed-${path.basename(program)}-${width}/`);
   const start = performance.now();
   run(program, ['--size', `${width}x${height}`, '--fps', '60', '--frames', '600', '--data',
-    path.join(webBuild, 'site', 'data'), '--quiet', '--force', out]);
+    path.join(webBuild, 'site', 'data'), '--quiet', '--force', ...extra, out]);
   return 600 / seconds(start);
 }
 
 async function speed() {
   note('');
-  note('speed (frames a second; the live page is paced by requestAnimationFrame, at most 60):');
-  note('  size       web page live  web capture  native capture');
+  note('speed, frames a second (the live page is paced by requestAnimationFrame, at most 60; the captures');
+  note('draw the first 600 frames at 60 fps and write PNGs):');
+  note('  engine     size       live page  live, gentle  gentle costs  web capture  native capture');
   const rows = {};
   for (const [width, height] of [[640, 480], [1024, 768]]) {
-    const live = await livePageFps(width, height);
-    const web = await captureFps(path.join(webBuild, 'mardunqist-web-capture'), width, height);
+    const size = `${width}x${height}`;
     const native = await captureFps(path.join(nativeBuild, 'mardunqist-capture'), width, height);
-    rows[`${width}x${height}`] = { live, web, native };
-    note(`  ${`${width}x${height}`.padEnd(10)} ${live.toFixed(1).padStart(13)} ${web.toFixed(1).padStart(12)} ` +
-      `${native.toFixed(1).padStart(15)}`);
+    for (const engine of engines) {
+      const live = await livePageFps(engine, width, height);
+      const gentle = await livePageFps(engine, width, height, true);
+      const web = await captureFps(path.join(webBuild, 'mardunqist-web-capture'), width, height, ['--browser', engine]);
+      const cost = 1000 / gentle - 1000 / live;
+      rows[`${engine} ${size}`] = { live, gentle, gentleCostMs: cost, web, native };
+      note(`  ${engine.padEnd(10)} ${size.padEnd(10)} ${live.toFixed(1).padStart(9)} ${gentle.toFixed(1).padStart(13)} ` +
+        `${`${cost.toFixed(1)} ms`.padStart(13)} ${web.toFixed(1).padStart(12)} ${native.toFixed(1).padStart(15)}`);
+    }
   }
   return rows;
+}
+
+// Where a frame of the live page goes in Chromium at 1024x768: a trace of
+// 5 s of the body; the page's own work per frame (the animation frame
+// callback: the show's C++ and its WebGL calls) against the GPU process's
+// (SwiftShader running those calls).
+async function profile() {
+  const server = serveFolders({ '/': path.join(webBuild, 'site') });
+  const base = await listen(server);
+  const browser = await launchBrowser({ engine: 'chromium' });
+  try {
+    const page = await browser.newPage({ width: 1280, height: 1000 });
+    await page.goto(`${base}index.html`);
+    await page.waitFor('window.showStatus && window.showStatus.ready', 120000);
+    await page.click('input[value="1024x768"]');
+    await page.click('input[name=windowed]');
+    await page.click('button[name=play]');
+    await page.waitFor('window.showStatus.order >= 2', 120000);
+    const traceFile = path.join(results, 'chromium-1024x768.trace.json');
+    const firstFrame = await page.evaluate(() => window.showStatus.frames);
+    await page.raw.tracing.start({ path: traceFile, categories: ['devtools.timeline', 'gpu', 'toplevel', 'disabled-by-default-devtools.timeline'] });
+    await new Promise((resolve) => setTimeout(resolve, 5000));
+    await page.raw.tracing.stop();
+    const frames = (await page.evaluate(() => window.showStatus.frames)) - firstFrame;
+    const events = JSON.parse(await readFile(traceFile, 'utf8')).traceEvents;
+    const threadNames = new Map();
+    for (const e of events) if (e.name === 'thread_name') threadNames.set(`${e.pid}:${e.tid}`, e.args.name);
+    const busy = new Map();
+    for (const e of events) {
+      if (e.ph !== 'X' || !e.dur) continue;
+      if (e.name !== 'FireAnimationFrame' && e.name !== 'ThreadControllerImpl::RunTask') continue;
+      const key = `${threadNames.get(`${e.pid}:${e.tid}`) || e.tid}/${e.name}`;
+      busy.set(key, (busy.get(key) || 0) + e.dur / 1000);
+    }
+    note('');
+    note(`where the frame time goes, Chromium at 1024x768 (5 s of the body, ${frames} frames, ` +
+      `${(frames / 5).toFixed(1)} frames a second; trace in ${path.basename(traceFile)}):`);
+    const rows = {};
+    for (const [key, ms] of [...busy].sort((a, b) => b[1] - a[1]).slice(0, 6)) {
+      rows[key] = ms / frames;
+      note(`  ${key.padEnd(48)} ${(ms / frames).toFixed(1).padStart(6)} ms a frame`);
+    }
+    return { frames, perFrame: rows };
+  } finally {
+    await browser.close();
+    server.close();
+  }
 }
 
 // Size: what a visitor downloads before the data files, gzip-compressed as a
@@ -153,7 +216,8 @@ async function siteSize() {
 }
 
 try {
-  const figures = { frames: await compareFrames(), speed: await speed(), size: await siteSize() };
+  const figures = { frames: await framesEveryEngine(), speed: await speed(), profile: await profile(),
+    size: await siteSize() };
   await writeFile(path.join(results, 'web.json'), JSON.stringify(figures, null, 2));
   await writeFile(path.join(results, 'web-summary.txt'), summary.join('\n') + '\n');
   console.log(`\nraw figures and side-by-side frames in ${results}`);

@@ -3,7 +3,8 @@
 // draws next to the native show, what the gentle mode costs it, where the
 // frame time goes in Chromium, and how many bytes a visitor downloads.
 //
-// usage: node bench/web.mjs [WEB_BUILD] [NATIVE_BUILD]   (make bench-web)
+// usage: node bench/web.mjs [WEB_BUILD] [NATIVE_BUILD] [frames|speed|profile|size ...]
+//        (make bench-web runs all four)
 //
 // Prints a summary; keeps the raw figures and side-by-side frames (native
 // left, web right) in WEB_BUILD/bench-results/. The machine is shared: run
@@ -130,9 +131,15 @@ async function speed() {
     const size = `${width}x${height}`;
     const native = await captureFps(path.join(nativeBuild, 'mardunqist-capture'), width, height);
     for (const engine of engines) {
-      const live = await livePageFps(engine, width, height);
-      const gentle = await livePageFps(engine, width, height, true);
-      const web = await captureFps(path.join(webBuild, 'mardunqist-web-capture'), width, height, ['--browser', engine]);
+      // One figure that cannot be had (a browser that crashed) leaves the rest standing.
+      const tried = (measure) => measure().catch((error) => {
+        note(`  (${engine} ${size}: ${error.message.split('\n')[0]})`);
+        return NaN;
+      });
+      const live = await tried(() => livePageFps(engine, width, height));
+      const gentle = await tried(() => livePageFps(engine, width, height, true));
+      const web = await tried(() => captureFps(path.join(webBuild, 'mardunqist-web-capture'), width, height,
+        ['--browser', engine]));
       const cost = 1000 / gentle - 1000 / live;
       rows[`${engine} ${size}`] = { live, gentle, gentleCostMs: cost, web, native };
       note(`  ${engine.padEnd(10)} ${size.padEnd(10)} ${live.toFixed(1).padStart(9)} ${gentle.toFixed(1).padStart(13)} ` +
@@ -216,9 +223,11 @@ async function siteSize() {
 }
 
 try {
-  const figures = { frames: await framesEveryEngine(), speed: await speed(), profile: await profile(),
-    size: await siteSize() };
-  await writeFile(path.join(results, 'web.json'), JSON.stringify(figures, null, 2));
+  const sections = { frames: framesEveryEngine, speed, profile, size: siteSize };
+  const chosen = process.argv.slice(4).length ? process.argv.slice(4) : Object.keys(sections);
+  const figures = {};
+  for (const name of chosen) figures[name] = await sections[name]();
+  await writeFile(path.join(results, `web-${chosen.join('-')}.json`), JSON.stringify(figures, null, 2));
   await writeFile(path.join(results, 'web-summary.txt'), summary.join('\n') + '\n');
   console.log(`\nraw figures and side-by-side frames in ${results}`);
 } finally {

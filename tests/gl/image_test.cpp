@@ -16,11 +16,11 @@ namespace {
 
 class ImageTest : public GLTest {
 protected:
-    std::string dir;
+    const TempDir temp{"image"};
+    const std::string& dir = temp.path;
     void SetUp() override
     {
         GLTest::SetUp();
-        dir = makeTempDir("image");
         Image::refreshMaxSide();
     }
     std::string file(const std::string& name, const std::vector<std::uint8_t>& bytes)

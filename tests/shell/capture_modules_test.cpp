@@ -38,7 +38,8 @@ CaptureRun capture(const std::string& dataDir, const std::string& extra = "")
 
 TEST(CaptureModules, SongEndingAtOrderFiveStopsWhenItsMusicStops)
 {
-    const std::string dir = makeTempDir("capture-order5");
+    const TempDir temp("capture-order5");
+    const std::string& dir = temp.path;
     const std::vector<int> orders = {8, 8, 8, 8, 8, 8};  // orders 0 to 5
     writeTinyModule(dir + "/Vostr_1.it", orders);
     const CaptureRun run = capture(dir);
@@ -50,7 +51,8 @@ TEST(CaptureModules, SongEndingAtOrderFiveStopsWhenItsMusicStops)
 
 TEST(CaptureModules, SongThatNeverReachesTheCreditsStopsToo)
 {
-    const std::string dir = makeTempDir("capture-nocredits");
+    const TempDir temp("capture-nocredits");
+    const std::string& dir = temp.path;
     std::vector<int> orders(33, 2);  // orders 0 to 32, and 32 is too short for the ending
     writeTinyModule(dir + "/Vostr_1.it", orders);
     const CaptureRun run = capture(dir);
@@ -60,7 +62,8 @@ TEST(CaptureModules, SongThatNeverReachesTheCreditsStopsToo)
 
 TEST(CaptureModules, NoMusicWithALengthCapturesSilence)
 {
-    const std::string dir = makeTempDir("capture-nomusic");
+    const TempDir temp("capture-nomusic");
+    const std::string& dir = temp.path;
     const CaptureRun run = capture(dir, "--frames 12");
     ASSERT_EQ(run.status, 0);
     EXPECT_EQ(run.frames, 12);

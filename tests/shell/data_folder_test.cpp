@@ -31,7 +31,8 @@ private:
 
 TEST(DataFolder, WorkingDirectoryWithAModuleWinsElseTheInstalledData)
 {
-    const fs::path root = makeTempDir("data-folder");
+    const TempDir temp("data-folder");
+    const fs::path root = temp.path;
     const fs::path work = root / "work", installed = root / "share";
     fs::create_directories(work);
     fs::create_directories(installed);
@@ -58,7 +59,8 @@ TEST(DataFolder, WorkingDirectoryWithAModuleWinsElseTheInstalledData)
 
 TEST(DataFolder, DataOptionNeedsAReadableFolder)
 {
-    const fs::path root = makeTempDir("data-option");
+    const TempDir temp("data-option");
+    const fs::path root = temp.path;
     std::string error;
     EXPECT_TRUE(checkDataFolder(root.string(), &error)) << error;
     EXPECT_FALSE(checkDataFolder((root / "none").string(), &error));

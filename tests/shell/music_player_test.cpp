@@ -18,11 +18,11 @@ namespace {
 
 class MusicPlayerTest : public ::testing::Test {
 protected:
-    std::string dir;
+    const TempDir temp{"music"};
+    const std::string& dir = temp.path;
     void SetUp() override
     {
         setenv("SDL_AUDIODRIVER", "dummy", 1);
-        dir = makeTempDir("music");
     }
 };
 

@@ -51,10 +51,22 @@ double tinyModuleSeconds(const std::vector<int>& rowsPerOrder, int speed, int te
     return rows * itw::rowSeconds(speed, tempo);
 }
 
-std::string makeTempDir(const std::string& tag)
+namespace {
+
+std::string madeTempDir(const std::string& tag)
 {
     std::string pattern = (std::filesystem::temp_directory_path() / ("mardunqist-" + tag + "-XXXXXX")).string();
     char* made = mkdtemp(pattern.data());
     EXPECT_NE(made, nullptr) << pattern;
     return pattern;
+}
+
+} // namespace
+
+TempDir::TempDir(const std::string& tag) : path(madeTempDir(tag)) {}
+
+TempDir::~TempDir()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
 }

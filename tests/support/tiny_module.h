@@ -14,7 +14,15 @@ void writeTinyModule(const std::string& path, const std::vector<int>& rowsPerOrd
 // Seconds the tiny module plays.
 double tinyModuleSeconds(const std::vector<int>& rowsPerOrder, int speed = 3, int tempo = 250);
 
-// A fresh temporary folder for one test.
-std::string makeTempDir(const std::string& tag);
+// A fresh temporary folder for one test, removed with all it holds when the
+// test is done with it.
+class TempDir {
+public:
+    explicit TempDir(const std::string& tag);
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string path;
+};
 
 #endif

@@ -11,7 +11,7 @@ FUZZ_SECONDS ?= 60
 PREFIX ?= /usr/local
 
 .PHONY: all deps web-deps windows-deps configure build run web serve-web windows test install uninstall package \
-	bench bench-web fuzz check-sanitize clean
+	bench bench-web bench-windows fuzz check-sanitize clean
 
 all: build
 
@@ -83,6 +83,11 @@ bench: deps
 # The web build against the native one: frames (PSNR), speed, download size.
 bench-web: web
 	@node bench/web.mjs $(WEB_BUILD) $(BUILD)
+
+# The Windows programs under Wine against the native ones: zip size,
+# start-up, capture speed.
+bench-windows: windows
+	@bench/windows.sh $(BUILD) $(WINDOWS_BUILD)
 
 # The picture loader under libFuzzer (clang), seeded with the show's own
 # pictures and the tests' good and bad JPEGs.

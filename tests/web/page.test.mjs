@@ -162,6 +162,22 @@ test('chromium: a picture the show cannot use gives one line naming it, and the 
   assert.deepEqual(await pageErrors(page), []);
 });
 
+test('chromium: a module libopenmpt cannot play gives one line naming it; the opening plays on', async (t) => {
+  const folder = await shortShow(t);
+  await writeFile(path.join(folder, 'Vostr_1.it'), await readFile(path.join(folder, '0.jpg')));
+  const page = await startPage(t, folder);
+  await page.click('input[name=windowed]');
+  await page.click('button[name=play]');
+  await page.waitFor('window.showStatus.frames >= 30');
+  const stuck = await status(page);
+  assert.deepEqual([stuck.playing, stuck.order, stuck.row], [true, 0, 0]);
+  assert.equal(stuck.messages.filter((line) => line.includes('Vostr_1.it')).length, 1, stuck.messages.join('\n'));
+  assert.ok(await litPixels(page) > 1000, 'the opening scene draws');
+  await page.press('Escape');
+  await page.waitFor('!window.showStatus.playing');
+  assert.deepEqual(await pageErrors(page), []);
+});
+
 test('firefox with no sound server: the show plays on silently, following the module, and says so', async (t) => {
   const page = await startPage(t, await shortShow(t), { engine: 'firefox', sound: false });
   await page.click('input[name=windowed]');
@@ -202,7 +218,7 @@ test('chromium on a slow connection: "play" waits for the downloads, which the p
   assert.deepEqual(await pageErrors(page), []);
 });
 
-test('chromium on a small screen: a window larger than the page is shown smaller, 4:3 kept', async (t) => {
+test('chromium on a small screen with no Fullscreen API: a window is shown smaller, 4:3 kept; full screen fills the page', async (t) => {
   const page = await startPage(t, await shortShow(t), { viewport: { width: 480, height: 400 } });
   await page.click('input[name=windowed]');
   await page.click('button[name=play]');
@@ -214,4 +230,23 @@ test('chromium on a small screen: a window larger than the page is shown smaller
   assert.deepEqual([width, height], [640, 480], 'drawn at the chosen size');
   assert.ok(shownWidth <= 480 && shownHeight <= 400, `shown at ${shownWidth}x${shownHeight}`);
   assert.ok(Math.abs(shownWidth / shownHeight - 4 / 3) < 0.02, `shown at ${shownWidth}x${shownHeight}`);
+  await page.press('Escape');
+  await page.waitFor('!window.showStatus.playing');
+
+  // As on an iPhone: no full screen for an element. The stage takes the
+  // whole page instead, and Escape still ends the show.
+  await page.evaluate(() => { delete Element.prototype.requestFullscreen; });
+  await page.click('input[name=windowed]');
+  await page.click('button[name=play]');
+  await page.waitFor('window.showStatus.frames >= 5');
+  const filled = await page.evaluate(() => {
+    const c = document.getElementById('show');
+    return [c.clientWidth, c.clientHeight, getComputedStyle(c).objectFit, document.fullscreenElement === null];
+  });
+  assert.deepEqual(filled, [480, 400, 'contain', true]);
+  assert.deepEqual((await status(page)).messages.filter((line) => line.includes('full screen')),
+    ['mardunqist: no full screen (this browser has no full screen for the page); the show fills the page']);
+  await page.press('Escape');
+  await page.waitFor('!window.showStatus.playing');
+  assert.equal((await status(page)).chooserShown, true);
 });

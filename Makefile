@@ -1,4 +1,5 @@
-# The two commands that matter: `make run` and `make test`.
+# The two commands that matter: `make run` and `make test` (`make check` for
+# the native suites alone).
 BUILD ?= build
 WEB_BUILD ?= build-web
 WINDOWS_BUILD ?= build-windows
@@ -10,7 +11,7 @@ FUZZ_SECONDS ?= 60
 # Where `make install` puts the show; DESTDIR stages it elsewhere.
 PREFIX ?= /usr/local
 
-.PHONY: all deps web-deps windows-deps configure build run web serve-web windows test install uninstall package \
+.PHONY: all deps web-deps windows-deps configure build run web serve-web windows check test install uninstall package \
 	bench bench-web bench-windows fuzz check-sanitize clean
 
 all: build
@@ -56,6 +57,12 @@ windows: build windows-deps
 		-DMARDUNQIST_DATA_DIR=$(CURDIR)/$(SHOW_DIR) >/dev/null
 	@nice cmake --build $(WINDOWS_BUILD) -j $(JOBS)
 
+# The native programs and their suites (unit, GL, shell, end to end), without
+# installing or building the web and Windows sides: the quick loop.
+check: build
+	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -L native
+
+# Every suite: the native ones, the page in three browsers, Windows under Wine.
 test: build web windows
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 

@@ -12,14 +12,11 @@
 
 #include "gentle/flash_check.h"
 #include "gentle/gentle_filter.h"
-#include "headless/headless_gl.h"
-#include "seams/clock.h"
+#include "platform/headless_gl.h"
 #include "seams/frame_clock.h"
 #include "seams/music.h"
 #include "seams/show_files.h"
-#include "shell/offline_music.h"
-#include "timeline/frame_composer.h"
-#include "timeline/init_graphics.h"
+#include "shell/offline_show.h"
 
 #include <algorithm>
 #include <chrono>
@@ -122,17 +119,14 @@ int main(int argc, char** argv)
         return 2;
     }
     std::string error;
-    OfflineMusic music;
+    OfflineShow show(options.fps);
     HeadlessGL gl;
-    if (!music.load(options.dataDir + "/" + moduleFileName, &error) ||
+    if (!show.loadMusic(options.dataDir + "/" + moduleFileName, &error) ||
         !gl.open(options.width, options.height, &error)) {
         std::fprintf(stderr, "gentle_show: %s\n", error.c_str());
         return 1;
     }
-    const FrameClock clock(options.fps, musicSampleRate);
-    showclock::setManual(FrameClock::startMs);
-    showmusic::use(&music);
-    initGraphics(options.seedTick, options.dataDir);
+    show.start(options.seedTick, options.dataDir);
 
     FlashCheck asDrawn;
     GentleFilter filter;
@@ -144,14 +138,11 @@ int main(int argc, char** argv)
     glBindTexture(GL_TEXTURE_2D, texture);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, options.width, options.height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     std::vector<std::uint8_t> shown, worstDrawn[phaseCount], worstShown[phaseCount];
-    std::vector<std::int16_t> audio;
     using Steady = std::chrono::steady_clock;
     for (std::uint64_t frame = 0; frame < options.frameLimit; ++frame) {
-        music.render(clock.samplesFor(frame), audio);
-        const double timeMs = clock.frameTimeMs(frame);
-        showclock::setManual(timeMs);
-        const Phase phase = phaseOf(music.position());
-        drawFrame();
+        show.step();
+        const double timeMs = show.frameTimeMs();
+        const Phase phase = phaseOf(show.music().position());
         const Steady::time_point drawn0 = Steady::now();
         const std::vector<std::uint8_t> drawn = gl.canvas().readRGBA();
         readMs.push_back(std::chrono::duration<double, std::milli>(Steady::now() - drawn0).count());
@@ -183,10 +174,10 @@ int main(int argc, char** argv)
                 worstShown[phase] = shown;
             }
         }
-        if (!running || (!music.isActive() && !composer.creditsStarted))
+        if (show.ended())
             break;
     }
-    showmusic::use(nullptr);
+    show.finish();
 
     const FlashCheck& gentle = filter.check();
     std::printf("gentle mode over the show, %dx%d at %llu fps, seed tick %u: %llu frames\n", options.width,

@@ -2,6 +2,7 @@
 // --first-frame`, in the same order, each timed (ms since the show clock
 // started, which is during static initialisation, as the show reports it).
 // Then a few more frames, to show what the first one paid for once.
+#include "platform/program.h"
 #include "seams/clock.h"
 #include "seams/music.h"
 #include "seams/show_files.h"
@@ -9,7 +10,7 @@
 #include "shell/module_file.h"
 #include "shell/music_player.h"
 #include "timeline/frame_composer.h"
-#include "timeline/init_graphics.h"
+#include "timeline/show.h"
 
 #include <GL/gl.h>
 
@@ -68,15 +69,15 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "startup_probe: %s\n", error.c_str());
         return 1;
     }
-    showscreen::setPresenter(timedPresent);
     mark("window and GL context");
-    initGraphicsState(showclock::bootTicks());
-    mark("GL state");
-    uploadShowPictures("");
-    mark("five pictures");
-
     MusicPlayer music;
-    showmusic::use(&music);
+    ShowStart start;
+    start.music = &music;
+    start.present = timedPresent;
+    start.seedTicks = bootTicks();
+    startShow(start);
+    mark("GL state and five pictures");
+
     music.init(musicSampleRate);
     mark("audio device");
     music.load(moduleFileName);
@@ -99,7 +100,7 @@ int main(int argc, char** argv)
         mark(step.c_str());
     }
 
-    showmusic::use(nullptr);
+    stopShow();
     music.free();
     glWindow.close();
     SDL_Quit();

@@ -11,12 +11,12 @@
 #include "effects/fx_textures.h"
 #include "effects/fx_triangles.h"
 #include "effects/fx_vlines.h"
-#include "headless/headless_gl.h"
+#include "platform/headless_gl.h"
 #include "seams/clock.h"
 #include "seams/music.h"
 #include "seams/random.h"
 #include "timeline/frame_composer.h"
-#include "timeline/init_graphics.h"
+#include "timeline/show.h"
 
 #include <benchmark/benchmark.h>
 
@@ -50,8 +50,13 @@ bool useSize(benchmark::State& state)
             state.SkipWithError(("no GL context: " + error).c_str());
             return false;
         }
+        ShowStart start;
+        start.clock = ShowClock::manual;
+        start.music = &music;
+        start.seedTicks = 4200000;
+        start.pictureFolder = dataDir;
+        startShow(start);
         showclock::setManual(baseTime);
-        initGraphics(4200000, dataDir);
         openWidth = width;
         openHeight = height;
     }

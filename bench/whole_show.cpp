@@ -10,15 +10,13 @@
 #include "frame_pipe.h"
 #include "outputs.h"
 
-#include "headless/headless_gl.h"
+#include "platform/headless_gl.h"
 #include "seams/clock.h"
 #include "seams/frame_clock.h"
 #include "seams/music.h"
 #include "seams/show_files.h"
-#include "shell/module_file.h"
-#include "shell/offline_music.h"
+#include "shell/offline_show.h"
 #include "timeline/frame_composer.h"
-#include "timeline/init_graphics.h"
 
 #include "effects/fx_circles.h"
 #include "effects/fx_curves.h"
@@ -223,8 +221,9 @@ int main(int argc, char** argv)
     }
 
     std::string error;
-    OfflineMusic music;
-    if (!music.load(options.dataDir + "/" + moduleFileName, &error)) {
+    OfflineShow show(options.fps);
+    OfflineMusic& music = show.music();
+    if (!show.loadMusic(options.dataDir + "/" + moduleFileName, &error)) {
         std::fprintf(stderr, "whole_show: %s\n", error.c_str());
         return 1;
     }
@@ -234,10 +233,8 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    const FrameClock clock(options.fps, musicSampleRate);
-    showclock::setManual(FrameClock::startMs);
-    showmusic::use(&music);
-    initGraphics(options.seedTick, options.dataDir);
+    const FrameClock& clock = show.clock();
+    show.start(options.seedTick, options.dataDir);
 
     Discard discard(options.verify);
     std::unique_ptr<CaptureOutput> encoder;
@@ -255,7 +252,6 @@ int main(int argc, char** argv)
         }
     }
     FramePipe pipe(gl.canvas(), encoder ? *encoder : discard, options.queue);
-    std::vector<std::int16_t> audio;
     std::vector<FrameRecord> frames;
     frames.reserve(static_cast<std::size_t>(clock.framesFor(music.durationSeconds()) + 16));
 
@@ -265,7 +261,7 @@ int main(int argc, char** argv)
         const std::uint64_t allBefore = alloccount::allThreads();
         const std::uint64_t a0 = alloccount::thisThread();
         const Steady::time_point t0 = Steady::now();
-        music.render(clock.samplesFor(frame), audio);
+        const std::vector<std::int16_t>& audio = show.renderSound();
         if (encoder && !encoder->addAudio(audio, clock.samplesFor(frame), &error)) {
             std::fprintf(stderr, "whole_show: %s\n", error.c_str());
             return 1;
@@ -275,10 +271,9 @@ int main(int argc, char** argv)
         const std::uint64_t o1 = alloccount::ownNewsThisThread();
         const Steady::time_point t1 = Steady::now();
         r.showMs = clock.frameTimeMs(frame);
-        showclock::setManual(r.showMs);
         const float spawnBefore = fragmentDirector.lastSpawn;
         const std::uint32_t drawnOrder = showmusic::orderOf(music.position());
-        drawFrame();
+        show.drawFrameAtItsTime();
         const std::uint64_t a2 = alloccount::thisThread();
         const std::uint64_t n2 = alloccount::newsThisThread();
         const std::uint64_t o2 = alloccount::ownNewsThisThread();
@@ -309,7 +304,7 @@ int main(int argc, char** argv)
         recordDrawn(r, showclock::tick(), drawnOrder);
         frames.push_back(r);
 
-        if (!running || (!music.isActive() && !composer.creditsStarted))
+        if (show.ended())
             break;
     }
     if (!pipe.finish(&error) || (encoder && !encoder->finish(&error))) {
@@ -317,7 +312,7 @@ int main(int argc, char** argv)
         return 1;
     }
     const double wallMs = msBetween(start, Steady::now());
-    showmusic::use(nullptr);
+    show.finish();
 
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);

@@ -1,8 +1,8 @@
 // Decoding a picture file with libjpeg.
 #include "media/image.h"
 
-#include "os/program_name.h"
-#include "os/regular_file.h"
+#include "platform/program.h"
+#include "files/regular_file.h"
 
 #include <jpeglib.h>
 

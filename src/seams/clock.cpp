@@ -1,7 +1,6 @@
 #include "seams/clock.h"
 
 #include <chrono>
-#include <ctime>
 
 namespace showclock {
 namespace {
@@ -71,15 +70,6 @@ void setManual(double ms)
 bool isManual()
 {
     return state().manual;
-}
-
-std::uint32_t bootTicks()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_BOOTTIME, &ts);
-    const std::uint64_t ms = static_cast<std::uint64_t>(ts.tv_sec) * 1000u +
-                             static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u;
-    return static_cast<std::uint32_t>(ms);
 }
 
 } // namespace showclock

@@ -37,10 +37,6 @@ void setManual(double ms);
 
 bool isManual();
 
-// Milliseconds since the machine booted, wrapped to 32 bits the way a
-// platform tick counter wraps. Only the random seed uses it.
-std::uint32_t bootTicks();
-
 } // namespace showclock
 
 #endif

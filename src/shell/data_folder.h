@@ -11,14 +11,6 @@
 // usual name.
 std::string findDataFolder(const std::string& installed);
 
-// The installed data folder, wherever the program was installed or unpacked:
-// on Linux share/mardunqist beside the bin/ folder that holds the running
-// program, on Windows the program's own folder.
-std::string installedDataFolder();
-
-// False, with "DIR: reason", unless `dir` is a folder that can be read.
-bool checkDataFolder(const std::string& dir, std::string* error);
-
 // `name` inside `folder` ("" for the working directory).
 std::string dataFile(const std::string& folder, const std::string& name);
 

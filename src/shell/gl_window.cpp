@@ -1,8 +1,8 @@
 #include "shell/gl_window.h"
 
-#include "os/end_signals.h"
+#include "platform/end_signals.h"
 #include "seams/clock.h"
-#include "shell/desktop.h"
+#include "platform/desktop.h"
 
 #include <chrono>
 #include <cstring>
@@ -16,11 +16,6 @@ std::uint64_t monotonicNs()
 {
     return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
         std::chrono::steady_clock::now().time_since_epoch()).count());
-}
-
-void presentGlobalWindow()
-{
-    glWindow.present();
 }
 
 } // namespace
@@ -115,7 +110,6 @@ bool GLWindow::open(const char* title, const WindowParams& params, std::string* 
     SDL_RaiseWindow(window);
     if (fullscreen)
         SDL_ShowCursor(SDL_DISABLE);
-    showscreen::setPresenter(presentGlobalWindow);
     return true;
 }
 
@@ -163,7 +157,6 @@ void GLWindow::present()
 
 void GLWindow::close()
 {
-    showscreen::setPresenter(nullptr);
     if (fullscreen && window) {
         // Leaving full screen puts the desktop's mode back before the window goes.
         SDL_SetWindowFullscreen(window, 0);

@@ -1,18 +1,19 @@
 // mardunqist: the show's entry point. Start-up in its order, the main loop,
 // and shutdown. One thread does all of it; the music renders on SDL's audio
 // thread (see music_player.h).
-#include "os/end_signals.h"
+#include "platform/end_signals.h"
+#include "platform/files.h"
+#include "platform/mode_chooser.h"
+#include "platform/program.h"
 #include "seams/clock.h"
 #include "seams/music.h"
 #include "seams/show_files.h"
 #include "shell/data_folder.h"
 #include "shell/gl_window.h"
 #include "shell/mode_choice.h"
-#include "shell/mode_chooser.h"
-#include "shell/module_file.h"
 #include "shell/music_player.h"
 #include "timeline/frame_composer.h"
-#include "timeline/init_graphics.h"
+#include "timeline/show.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -84,7 +85,7 @@ bool parseArguments(int argc, char** argv, Arguments* args, int* exitStatus)
             args->gentle = true;
         } else if (std::strcmp(argv[i], "--data") == 0) {
             std::string error = "needs a folder (see --help)";
-            if (i + 1 == argc || !checkDataFolder(argv[++i], &error)) {
+            if (i + 1 == argc || !checkReadableFolder(argv[++i], &error)) {
                 std::fprintf(stderr, "mardunqist: --data %s\n", error.c_str());
                 *exitStatus = 2;
                 return false;
@@ -130,19 +131,19 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    initGraphics(showclock::bootTicks(), data);
-
     MusicPlayer music;
-    showmusic::use(&music);
+    ShowStart start;
+    start.music = &music;
+    start.present = [] { glWindow.present(); };
+    start.seedTicks = bootTicks();
+    start.pictureFolder = data;
+    startShow(start);
+
     music.init(musicSampleRate);
     music.load(dataFile(data, moduleFileName));
     music.play();
 
-    while (true) {
-        if (!glWindow.pump())
-            break;
-        if (!running)
-            break;
+    while (glWindow.pump() && !showEnded()) {
         drawFrame();
         if (args.firstFrame) {
             glFinish();
@@ -151,7 +152,7 @@ int main(int argc, char** argv)
         }
     }
 
-    showmusic::use(nullptr);
+    stopShow();
     music.free();
     glWindow.close();
     SDL_Quit();

@@ -1,6 +1,6 @@
 #include "shell/module_file.h"
 
-#include "os/regular_file.h"
+#include "files/regular_file.h"
 
 #include <sstream>
 #include <vector>

@@ -8,10 +8,9 @@
 #include "gentle/gentle_screen.h"
 #include "seams/clock.h"
 #include "seams/music.h"
-#include "seams/random.h"
 #include "seams/screen.h"
 #include "timeline/frame_composer.h"
-#include "timeline/init_graphics.h"
+#include "timeline/show.h"
 #include "web/gl/gl_subset.h"
 
 #include <emscripten/emscripten.h>
@@ -104,23 +103,21 @@ EMSCRIPTEN_KEEPALIVE int webShowStart(int width, int height, std::uint32_t seedT
         return 0;
     }
 
-    resetShow();
     show.gentle = gentle != 0;
-    if (manualClock)
-        showclock::setManual(showclock::liveOffsetMs);
-    else
-        showclock::restartLive();
     show.music = PageMusic{};
-    showmusic::use(&show.music);
-    showscreen::setPresenter(presentToPage);
-    // The generator as a fresh program has it, then seeded as at start-up.
-    showrand::seed(1);
-    initGraphics(seedTicks, dataFolder);
+    ShowStart start;
+    start.clock = manualClock ? ShowClock::manual : ShowClock::restarted;
+    start.music = &show.music;
+    start.present = presentToPage;
+    start.seedTicks = seedTicks;
+    start.pictureFolder = dataFolder;
+    startShow(start);
     return 1;
 }
 
 // One frame of the live show with the music where the page hears it.
-// Returns 1 while the show runs, 0 once it has ended by itself.
+// Returns 1 while the show runs, 0 once it has ended by itself (at its own
+// end, or when the music stopped before the credits).
 EMSCRIPTEN_KEEPALIVE int webShowFrame(std::uint32_t position, int playing)
 {
     if (show.context == 0)
@@ -128,7 +125,7 @@ EMSCRIPTEN_KEEPALIVE int webShowFrame(std::uint32_t position, int playing)
     show.music.heardPosition = position;
     show.music.playing = playing != 0;
     drawFrame();
-    return running ? 1 : 0;
+    return showEnded() ? 0 : 1;
 }
 
 // One frame at a given show time (manual clock), for the capture.
@@ -144,11 +141,6 @@ EMSCRIPTEN_KEEPALIVE int webMusicSampleRate()
     return musicSampleRate;
 }
 
-EMSCRIPTEN_KEEPALIVE int webShowCreditsStarted()
-{
-    return composer.creditsStarted ? 1 : 0;
-}
-
 // The frame last presented as RGBA rows, bottom row first (the canvas, or
 // with gentle what the filter showed); valid until the next call.
 EMSCRIPTEN_KEEPALIVE const std::uint8_t* webShowReadPixels()
@@ -161,8 +153,7 @@ EMSCRIPTEN_KEEPALIVE const std::uint8_t* webShowReadPixels()
 
 EMSCRIPTEN_KEEPALIVE void webShowStop()
 {
-    showmusic::use(nullptr);
-    showscreen::setPresenter(nullptr);
+    stopShow();
     closeContext();
 }
 

@@ -4,9 +4,9 @@
 // Ctrl-C in the console reaches the capture, which then decides), its
 // standard input a pipe. Waits look at the end signal every 50 ms; a write
 // goes in pieces with a look between them.
-#include "child_process.h"
+#include "platform/child_process.h"
 
-#include "os/end_signals.h"
+#include "platform/end_signals.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "shell/desktop.h"
+#include "platform/desktop.h"
 
 // Every interactive Windows session has its desktop.
 bool desktopNamed()

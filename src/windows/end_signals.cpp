@@ -8,7 +8,7 @@
 // way out (the desktop's display mode given back) and its exit ends the
 // process, handler and all, with the program's own status. Windows allows
 // this some seconds before it ends the process anyway.
-#include "os/end_signals.h"
+#include "platform/end_signals.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // A GL context with no visible window on Windows: WGL needs a device context
 // with a pixel format, so a hidden window of its own class gives one; the
 // show draws into the canvas, never into that window.
-#include "headless/headless_gl.h"
+#include "platform/headless_gl.h"
 
 #include <windows.h>
 

@@ -2,7 +2,7 @@
 // with three resolutions, "windowed", "play" and "exit", built from the
 // system's own button controls. What a click means is plain code in
 // shell/mode_choice.cpp, shared with the other platforms.
-#include "shell/mode_chooser.h"
+#include "platform/mode_chooser.h"
 
 #include "shell/mode_choice.h"
 

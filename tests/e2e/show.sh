@@ -2,7 +2,8 @@
 # The real program on the short module under Xvfb: "play" in the chooser, the
 # whole timeline (opening scene, body, ending, credits), and the show ends by
 # itself with status 0; then the same through the ways a user or the system
-# ends a show early, and with special files in place of its own.
+# ends a show early, with special files in place of its own, and with a song
+# that stops before the credits.
 # Usage: show.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
@@ -110,5 +111,23 @@ for module_kind in fifo zero; do
         grep -q "^mardunqist: k.jpg: is not a regular file (a FIFO)" "$E2E_RUN/stderr" ||
         e2e_fail "$module_kind module: stderr was: $(cat "$E2E_RUN/stderr")"
 done
+
+# 7. A song with fewer orders than the show's timeline: once it has played,
+#    the show ends by itself, status 0, within two seconds of the song's end
+#    (timed from the window's appearing, just before the music starts).
+E2E_DATA="$E2E_TMP/shortsong"
+mkdir -p "$E2E_DATA"
+cp "$E2E_TMP/data"/*.jpg "$E2E_DATA"/
+song_ms=$("$E2E_BUILD/tests/write-short-song" "$E2E_DATA/Vostr_1.it" 3 | awk '{ printf "%d", $1 * 1000 }') ||
+    e2e_fail "cannot write the short song"
+e2e_start_program -- --play --windowed
+e2e_wait_window "$title" 30
+shown=$(e2e_now_ms)
+e2e_wait_exit $(( song_ms / 1000 + 10 ))
+took=$(( $(e2e_now_ms) - shown ))
+expect_clean_exit "a song shorter than the show"
+[ "$took" -ge $(( song_ms - 300 )) ] && [ "$took" -le $(( song_ms + 2000 )) ] ||
+    e2e_fail "a song of $song_ms ms: the show ended after $took ms"
+e2e_log "a song of $song_ms ms ended the show after $took ms"
 
 e2e_log "all passed"

@@ -1,6 +1,6 @@
 // Long runs: an hour of show time through the director, and the clock at
 // large times.
-#include "headless/headless_gl.h"
+#include "platform/headless_gl.h"
 #include "seams/clock.h"
 #include "seams/music.h"
 #include "seams/random.h"

@@ -1,5 +1,6 @@
 // Where the show reads its files: a user's folder first, then the installed
 // data, and a --data folder that does not exist is refused with its reason.
+#include "platform/files.h"
 #include "shell/data_folder.h"
 #include "support/tiny_module.h"
 
@@ -62,10 +63,10 @@ TEST(DataFolder, DataOptionNeedsAReadableFolder)
     const TempDir temp("data-option");
     const fs::path root = temp.path;
     std::string error;
-    EXPECT_TRUE(checkDataFolder(root.string(), &error)) << error;
-    EXPECT_FALSE(checkDataFolder((root / "none").string(), &error));
+    EXPECT_TRUE(checkReadableFolder(root.string(), &error)) << error;
+    EXPECT_FALSE(checkReadableFolder((root / "none").string(), &error));
     EXPECT_EQ(error, (root / "none").string() + ": No such file or directory");
     touch(root / "file");
-    EXPECT_FALSE(checkDataFolder((root / "file").string(), &error));
+    EXPECT_FALSE(checkReadableFolder((root / "file").string(), &error));
     EXPECT_EQ(error, (root / "file").string() + ": Not a directory");
 }

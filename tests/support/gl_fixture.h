@@ -4,7 +4,7 @@
 #ifndef MARDUNQIST_TESTS_GL_FIXTURE_H
 #define MARDUNQIST_TESTS_GL_FIXTURE_H
 
-#include "headless/headless_gl.h"
+#include "platform/headless_gl.h"
 #include "seams/music.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,5 @@
 #include "support/tiny_module.h"
 
-#include "it_writer.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,7 +7,7 @@
 #include <filesystem>
 #include <unistd.h>
 
-void writeTinyModule(const std::string& path, const std::vector<int>& rowsPerOrder, int speed, int tempo)
+itw::Module tinyModule(const std::vector<int>& rowsPerOrder, int speed, int tempo)
 {
     itw::Module module;
     module.name = "test";
@@ -39,8 +37,13 @@ void writeTinyModule(const std::string& path, const std::vector<int>& rowsPerOrd
         }
         module.orders.push_back(static_cast<std::uint8_t>(index));
     }
+    return module;
+}
+
+void writeTinyModule(const std::string& path, const std::vector<int>& rowsPerOrder, int speed, int tempo)
+{
     std::string error;
-    ASSERT_TRUE(itw::writeFile(module, path, &error)) << error;
+    ASSERT_TRUE(itw::writeFile(tinyModule(rowsPerOrder, speed, tempo), path, &error)) << error;
 }
 
 double tinyModuleSeconds(const std::vector<int>& rowsPerOrder, int speed, int tempo)

@@ -2,12 +2,16 @@
 #ifndef MARDUNQIST_TESTS_TINY_MODULE_H
 #define MARDUNQIST_TESTS_TINY_MODULE_H
 
+#include "it_writer.h"
+
 #include <string>
 #include <vector>
 
 // A module whose order k plays a pattern of rowsPerOrder[k] rows, each row a
-// short beep, at the given speed and tempo. Written to path; fails the test
-// on error.
+// short beep, at the given speed and tempo.
+itw::Module tinyModule(const std::vector<int>& rowsPerOrder, int speed = 3, int tempo = 250);
+
+// The same, written to path; fails the test on error.
 void writeTinyModule(const std::string& path, const std::vector<int>& rowsPerOrder,
                      int speed = 3, int tempo = 250);
 

@@ -2,7 +2,7 @@
 // orders, timing, levels), the pictures as libjpeg decodes them, and the
 // folder the generator writes.
 #include "assets.h"
-#include "os/end_signals.h"
+#include "platform/end_signals.h"
 #include "parts.h"
 #include "render.h"
 #include "score.h"

@@ -1,7 +1,8 @@
 // The page as a viewer uses it, in each engine: the start page, "play", the
 // show drawing and following the music, and the way back. Then, once each,
 // what differs by circumstance: full screen and the show's own end, a bad
-// picture, no sound at all, a slow connection, a small screen.
+// picture, a song shorter than the show, no sound at all, a slow connection,
+// a small screen.
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import { readFile, writeFile } from 'node:fs/promises';
@@ -175,6 +176,24 @@ test('chromium: a module libopenmpt cannot play gives one line naming it; the op
   assert.ok(await litPixels(page) > 1000, 'the opening scene draws');
   await page.press('Escape');
   await page.waitFor('!window.showStatus.playing');
+  assert.deepEqual(await pageErrors(page), []);
+});
+
+test('chromium: a song shorter than the show\'s timeline ends the show once it has played; the start page is back', async (t) => {
+  const folder = await shortShow(t);
+  const songMs = 1000 * Number(execFileSync(path.join(nativeBuild, 'tests', 'write-short-song'),
+    [path.join(folder, 'Vostr_1.it'), '3']).toString());
+  const page = await startPage(t, folder);
+  await page.click('input[name=windowed]');
+  await page.click('button[name=play]');
+  await waitForShow(page, 'window.showStatus.sound === "playing"', 20000);
+  const started = Date.now();
+  await waitForShow(page, '!window.showStatus.playing', songMs + 10000);
+  const took = Date.now() - started;
+  const ended = await status(page);
+  assert.equal(ended.chooserShown, true);
+  assert.ok(ended.order > 0 && ended.order < 33, `ended at order ${ended.order}`);
+  assert.ok(took >= songMs - 1000 && took <= songMs + 2000, `a song of ${songMs} ms ended the show after ${took} ms`);
   assert.deepEqual(await pageErrors(page), []);
 });
 

@@ -4,8 +4,8 @@
 # pick "800x600" and "windowed"), "play" opening a window of that size that
 # draws, a truncated picture reported in one line while the show goes on,
 # Escape ending it with status 0; "exit" and the close box ending with status
-# 0 and nothing opened; and with no sound device the short show playing silently in real
-# time to its end.
+# 0 and nothing opened; with no sound device the short show playing silently in real
+# time to its end; and a song shorter than the show's timeline ending it.
 # Usage: show.sh BUILD_DIR SOURCE_DIR WINDOWS_BUILD
 set -euo pipefail
 source "$(dirname "$0")/../e2e/lib/common.sh"
@@ -124,5 +124,23 @@ grep -q '^mardunqist: no sound device' "$E2E_RUN/stderr" || e2e_fail "no word of
 # not before the module's own length means in real time.
 [ "$took" -ge $((length_ms - 1000)) ] || e2e_fail "the silent show ended after $took ms, the module lasts $length_ms ms"
 e2e_log "no sound device: ended by itself after $took ms (module $length_ms ms)"
+
+# --- a song with fewer orders than the show's timeline: it ends the show --------
+# once it has played, status 0, within two seconds of its end.
+E2E_DATA="$E2E_TMP/shortsong"
+mkdir -p "$E2E_DATA"
+cp "$data"/*.jpg "$E2E_DATA"/
+song_ms=$("$E2E_BUILD/tests/write-short-song" "$E2E_DATA/Vostr_1.it" 3 | awk '{ printf "%d", $1 * 1000 }') ||
+    e2e_fail "cannot write the short song"
+e2e_mark_windows
+wine_start mardunqist.exe -- --play --windowed
+e2e_wait_window "$title" 60
+started=$(e2e_now_ms)
+e2e_wait_exit 60
+took=$(( $(e2e_now_ms) - started ))
+[ "$E2E_STATUS" -eq 0 ] || e2e_fail "the short song's show ended with status $E2E_STATUS"
+[ "$took" -ge $((song_ms - 300)) ] && [ "$took" -le $((song_ms + 2000)) ] ||
+    e2e_fail "a song of $song_ms ms: the show ended after $took ms"
+e2e_log "a song of $song_ms ms ended the show after $took ms"
 
 e2e_log "all passed"

@@ -6,9 +6,9 @@
 // is someone's own and is never replaced without --force.
 #include "assets.h"
 
-#include "os/end_signals.h"
-#include "os/regular_file.h"
-#include "os/whole_file.h"
+#include "platform/end_signals.h"
+#include "files/regular_file.h"
+#include "files/whole_file.h"
 
 #include <glib.h>
 

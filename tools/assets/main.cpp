@@ -3,7 +3,7 @@
 #include "assets.h"
 #include "render.h"
 
-#include "os/end_signals.h"
+#include "platform/end_signals.h"
 
 #include <cstdio>
 #include <string>

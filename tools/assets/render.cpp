@@ -1,8 +1,8 @@
 #include "render.h"
 
-#include "os/end_signals.h"
-#include "os/regular_file.h"
-#include "os/whole_file.h"
+#include "platform/end_signals.h"
+#include "files/regular_file.h"
+#include "files/whole_file.h"
 #include "shell/module_file.h"
 
 #include <libopenmpt/libopenmpt.hpp>

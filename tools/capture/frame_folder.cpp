@@ -1,9 +1,9 @@
 #include "frame_folder.h"
 
 #include "sound_writer.h"
-#include "os/end_signals.h"
-#include "os/file_names.h"
-#include "os/whole_file.h"
+#include "platform/end_signals.h"
+#include "platform/files.h"
+#include "files/whole_file.h"
 
 #include <png.h>
 

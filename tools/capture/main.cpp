@@ -11,19 +11,16 @@
 #include "progress.h"
 #include "shown_frames.h"
 
-#include "headless/headless_gl.h"
-#include "os/end_signals.h"
-#include "os/file_names.h"
-#include "os/whole_file.h"
-#include "seams/clock.h"
+#include "files/whole_file.h"
+#include "platform/end_signals.h"
+#include "platform/files.h"
+#include "platform/headless_gl.h"
+#include "platform/program.h"
 #include "seams/frame_clock.h"
 #include "seams/music.h"
 #include "seams/show_files.h"
 #include "shell/data_folder.h"
-#include "shell/module_file.h"
-#include "shell/offline_music.h"
-#include "timeline/frame_composer.h"
-#include "timeline/init_graphics.h"
+#include "shell/offline_show.h"
 
 #include <cstdio>
 #include <exception>
@@ -58,16 +55,16 @@ int capture(const CaptureOptions& options)
             return fail(error);
     }
 
-    OfflineMusic music;
-    const std::string modulePath = dataFile(options.dataDir, moduleFileName);
-    if (!music.load(modulePath, &error)) {
+    OfflineShow show(options.fps);
+    OfflineMusic& music = show.music();
+    if (!show.loadMusic(dataFile(options.dataDir, moduleFileName), &error)) {
         // Without music the show would never end by itself.
         if (!options.frames && !options.seconds)
             return fail(error + "; with no music the show never ends: give --frames or --seconds");
         std::fprintf(stderr, "mardunqist-capture: %s; capturing without music\n", error.c_str());
     }
 
-    const FrameClock clock(options.fps, musicSampleRate);
+    const FrameClock& clock = show.clock();
     const bool checkFlashes = !options.flashReport.empty();
     auto output = std::make_unique<ShownFrames>(std::move(written), clock, options.width, options.height,
                                                 options.gentle, checkFlashes);
@@ -94,44 +91,32 @@ int capture(const CaptureOptions& options)
     if (!output->start(&error))
         return fail(error);
 
-    showclock::setManual(FrameClock::startMs);
-    showmusic::use(&music);
-    initGraphics(options.seedTick, options.dataDir);
+    show.start(options.seedTick, options.dataDir);
 
     Progress progress(expected, options.quiet);
     if (checkFlashes)
         progress.countFlashFailures(&output->failingSeconds());
-    std::vector<std::int16_t> audio;
     FramePipe frames(gl.canvas(), *output);
     std::uint64_t frame = 0;
     bool ok = true;
     while (frame < frameLimit && !endSignal()) {
-        // The sound up to this frame's time first, so the frame sees the
-        // position the music has reached.
-        music.render(clock.samplesFor(frame), audio);
-        if (!output->addAudio(audio, clock.samplesFor(frame), &error)) {
-            ok = false;
-            break;
-        }
-        const double time = clock.frameTimeMs(frame);
-        showclock::setManual(time);
-        drawFrame();
-        if (!frames.add(frame, &error)) {
+        const std::vector<std::int16_t>& sound = show.step();
+        if (!output->addAudio(sound, clock.samplesFor(frame), &error) || !frames.add(frame, &error)) {
             ok = false;
             break;
         }
         if (timeline.isOpen()) {
             const std::uint32_t position = music.position();
-            std::fprintf(timeline.stream(), "%llu,%.15g,%u,%u,%d\n", static_cast<unsigned long long>(frame), time,
-                         showmusic::orderOf(position), showmusic::rowOf(position), music.isActive() ? 1 : 0);
+            std::fprintf(timeline.stream(), "%llu,%.15g,%u,%u,%d\n", static_cast<unsigned long long>(frame),
+                         show.frameTimeMs(), showmusic::orderOf(position), showmusic::rowOf(position),
+                         music.isActive() ? 1 : 0);
         }
         ++frame;
         progress.update(frame);
-        // The show's own end, or a song that stops without reaching the credits.
-        if (!running || (music.loaded() && !music.isActive() && !composer.creditsStarted))
+        if (show.ended())
             break;
     }
-    showmusic::use(nullptr);
+    show.finish();
     // The frames still queued go out too, unless the capture is given up.
     if (ok && !endSignal())
         ok = frames.finish(&error);

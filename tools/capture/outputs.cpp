@@ -3,7 +3,7 @@
 #include "frame_folder.h"
 #include "sound_writer.h"
 #include "video_output.h"
-#include "os/regular_file.h"
+#include "files/regular_file.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 #include "sound_writer.h"
 
-#include "os/regular_file.h"
+#include "files/regular_file.h"
 
 #include <cstdio>
 #include <cstring>

@@ -3,7 +3,7 @@
 #ifndef MARDUNQIST_CAPTURE_SOUND_WRITER_H
 #define MARDUNQIST_CAPTURE_SOUND_WRITER_H
 
-#include "os/whole_file.h"
+#include "files/whole_file.h"
 
 #include <cstdint>
 #include <string>

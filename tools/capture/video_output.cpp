@@ -1,11 +1,11 @@
 #include "video_output.h"
 
-#include "child_process.h"
+#include "platform/child_process.h"
 #include "output_paths.h"
 #include "yuv_frame.h"
-#include "os/end_signals.h"
-#include "os/file_names.h"
-#include "os/whole_file.h"
+#include "platform/end_signals.h"
+#include "platform/files.h"
+#include "files/whole_file.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -102,8 +102,8 @@ async function capture() {
     // would wait until the blob store ran out (a few hundred frames at
     // 1024x768).
     if (frame % blobsBetweenCollections === 0) globalThis.gc?.();
-    // The show's own end, or a song that stops without reaching the credits.
-    if (!running || (timeline && !playing && !show._webShowCreditsStarted())) break;
+    // The show's own end, or a song that stopped before the credits.
+    if (!running) break;
   }
   await put('timeline.csv', rows.join('\n') + '\n');
   show._webShowStop();

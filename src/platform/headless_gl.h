@@ -1,10 +1,9 @@
 // A real OpenGL context with no display and no window: on Linux Mesa
 // through EGL's surfaceless platform, desktop GL (compatibility profile); on
-// Windows a WGL context on a hidden window (src/windows/). It draws into a
-// Canvas. Tests, benchmarks and the capture tool run the show's drawing code
+// Windows a WGL context on a hidden window. It draws into a Canvas. Tests, benchmarks and the capture tool run the show's drawing code
 // on it and read the pixels back.
-#ifndef MARDUNQIST_HEADLESS_GL_H
-#define MARDUNQIST_HEADLESS_GL_H
+#ifndef MARDUNQIST_PLATFORM_HEADLESS_GL_H
+#define MARDUNQIST_PLATFORM_HEADLESS_GL_H
 
 #include "seams/screen.h"
 

@@ -1,6 +1,6 @@
-#include "child_process.h"
+#include "platform/child_process.h"
 
-#include "os/end_signals.h"
+#include "platform/end_signals.h"
 
 #include <algorithm>
 #include <cerrno>

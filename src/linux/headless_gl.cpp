@@ -1,4 +1,4 @@
-#include "headless/headless_gl.h"
+#include "platform/headless_gl.h"
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>

@@ -1,16 +1,21 @@
-// Opening a file for reading on Windows. CreateFile does not wait on what it
+// The file-system calls on Windows. CreateFile does not wait on what it
 // opens, and GetFileType then says whether it is a file on a disk: a named
 // pipe, the console or a device such as NUL in a file's place is refused.
-// The handle becomes a C runtime descriptor, so reading is the same code as
-// on POSIX.
-#include "os/regular_file.h"
+// Handles become C runtime descriptors, so reading and writing are the same
+// code as on Linux.
+#include "platform/files.h"
 
 #include <windows.h>
 
+#include <cerrno>
 #include <fcntl.h>
+#include <filesystem>
 #include <io.h>
+#include <sys/stat.h>
 
 #include <string>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -53,6 +58,27 @@ std::string notRegular(DWORD type)
     }
 }
 
+// Windows' reasons as the C library's numbers, for fileError().
+int errnoFor(DWORD error)
+{
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+        return EACCES;
+    case ERROR_ALREADY_EXISTS:
+    case ERROR_FILE_EXISTS:
+        return EEXIST;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return ENOSPC;
+    default:
+        return EIO;
+    }
+}
+
 } // namespace
 
 int openRegularFile(const std::string& path, std::string* why, Links links)
@@ -89,4 +115,46 @@ int openRegularFile(const std::string& path, std::string* why, Links links)
         return -1;
     }
     return fd;
+}
+
+int createNewFile(const std::string& path)
+{
+    // _O_EXCL fails on any existing name, a link included.
+    return _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+}
+
+// The C library's rename refuses a name that exists; MoveFileEx replaces it.
+bool replaceName(const std::string& from, const std::string& to)
+{
+    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING))
+        return true;
+    errno = errnoFor(GetLastError());
+    return false;
+}
+
+bool exchangeNames(const std::string&, const std::string&)
+{
+    errno = ENOSYS;
+    return false;
+}
+
+// Windows has neither signal: both already fail the write.
+void failWritesInsteadOfSignals()
+{
+}
+
+bool checkReadableFolder(const std::string& dir, std::string* error)
+{
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec)) {
+        *error = dir + ": " + (ec ? ec.message() : std::string("Not a directory"));
+        return false;
+    }
+    // Listing it is what tells whether its files may be read.
+    fs::directory_iterator listing(dir, ec);
+    if (ec) {
+        *error = dir + ": " + ec.message();
+        return false;
+    }
+    return true;
 }

@@ -1,7 +1,7 @@
 // The start-up chooser: a small window where the user picks a display mode,
 // ticks "windowed" or not, and presses "play" or "exit".
-#ifndef MARDUNQIST_SHELL_MODE_CHOOSER_H
-#define MARDUNQIST_SHELL_MODE_CHOOSER_H
+#ifndef MARDUNQIST_PLATFORM_MODE_CHOOSER_H
+#define MARDUNQIST_PLATFORM_MODE_CHOOSER_H
 
 namespace ModeChooser {
 

@@ -1,12 +1,17 @@
-// Opening a file for reading on POSIX: O_NONBLOCK, so that a FIFO cannot
-// block the open, then fstat on what was opened.
-#include "os/regular_file.h"
+// The file-system calls on Linux (POSIX, with Linux's renameat2 for the
+// exchange of two names).
+#include "platform/files.h"
 
 #include <cerrno>
+#include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -34,6 +39,8 @@ std::string notRegular(mode_t mode)
 
 } // namespace
 
+// O_NONBLOCK, so that a FIFO cannot block the open, then fstat on what was
+// opened.
 int openRegularFile(const std::string& path, std::string* why, Links links)
 {
     int flags = O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
@@ -60,5 +67,40 @@ int openRegularFile(const std::string& path, std::string* why, Links links)
     }
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
+}
+
+int createNewFile(const std::string& path)
+{
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+}
+
+bool replaceName(const std::string& from, const std::string& to)
+{
+    return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool exchangeNames(const std::string& first, const std::string& second)
+{
+    return renameat2(AT_FDCWD, first.c_str(), AT_FDCWD, second.c_str(), RENAME_EXCHANGE) == 0;
+}
+
+void failWritesInsteadOfSignals()
+{
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
+bool checkReadableFolder(const std::string& dir, std::string* error)
+{
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec)) {
+        *error = dir + ": " + (ec ? ec.message() : std::strerror(ENOTDIR));
+        return false;
+    }
+    if (access(dir.c_str(), R_OK | X_OK) != 0) {
+        *error = dir + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
 }
 

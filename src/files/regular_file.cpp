@@ -1,4 +1,4 @@
-#include "os/regular_file.h"
+#include "files/regular_file.h"
 
 #include <cerrno>
 #include <cstdio>

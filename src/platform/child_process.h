@@ -1,10 +1,10 @@
 // ffmpeg as a child of the capture: started without a shell (a name is
 // passed as it is, quotes and all), in a process group of its own (a Ctrl-C
 // in the terminal reaches the capture, which then decides), and written to
-// and waited for in a way that an end signal (os/end_signals.h) interrupts,
+// and waited for in a way that an end signal (platform/end_signals.h) interrupts,
 // however stuck the child is.
-#ifndef MARDUNQIST_CAPTURE_CHILD_PROCESS_H
-#define MARDUNQIST_CAPTURE_CHILD_PROCESS_H
+#ifndef MARDUNQIST_PLATFORM_CHILD_PROCESS_H
+#define MARDUNQIST_PLATFORM_CHILD_PROCESS_H
 
 #include <cstddef>
 #include <cstdint>

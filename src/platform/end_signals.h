@@ -4,8 +4,8 @@
 // takes its orderly way out (the desktop's display mode given back,
 // temporary files removed). Whatever waits on a child or a pipe can poll
 // endSignalFd() beside it, so no wait outlasts a signal.
-#ifndef MARDUNQIST_OS_END_SIGNALS_H
-#define MARDUNQIST_OS_END_SIGNALS_H
+#ifndef MARDUNQIST_PLATFORM_END_SIGNALS_H
+#define MARDUNQIST_PLATFORM_END_SIGNALS_H
 
 // Installs the handlers (once; calling again does nothing).
 void catchEndSignals();

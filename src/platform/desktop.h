@@ -1,7 +1,7 @@
 // Whether the session has a desktop to show windows on. Without one SDL
 // falls back to a driver that shows nothing, and the show must say so.
-#ifndef MARDUNQIST_SHELL_DESKTOP_H
-#define MARDUNQIST_SHELL_DESKTOP_H
+#ifndef MARDUNQIST_PLATFORM_DESKTOP_H
+#define MARDUNQIST_PLATFORM_DESKTOP_H
 
 bool desktopNamed();
 

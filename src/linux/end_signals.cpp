@@ -1,4 +1,4 @@
-#include "os/end_signals.h"
+#include "platform/end_signals.h"
 
 #include <atomic>
 #include <cerrno>

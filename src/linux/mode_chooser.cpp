@@ -1,6 +1,6 @@
 // The chooser window in GTK 3. The widgets only forward clicks to
 // chooserCommand / chooserClose; all the choosing lives in mode_choice.cpp.
-#include "shell/mode_chooser.h"
+#include "platform/mode_chooser.h"
 
 #include "shell/mode_choice.h"
 

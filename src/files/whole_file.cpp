@@ -1,6 +1,6 @@
-#include "os/whole_file.h"
+#include "files/whole_file.h"
 
-#include "os/file_names.h"
+#include "platform/files.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,0 +1,22 @@
+// What a platform says about the running program: its name, where its
+// installed data lies, and the machine's millisecond count since boot.
+#ifndef MARDUNQIST_PLATFORM_PROGRAM_H
+#define MARDUNQIST_PLATFORM_PROGRAM_H
+
+#include <cstdint>
+#include <string>
+
+// The running program's own name ("mardunqist", "mardunqist-capture"), for
+// the start of the lines that code shared by several programs prints.
+const char* programName();
+
+// The installed data folder, wherever the program was installed or unpacked:
+// on Linux share/mardunqist beside the bin/ folder that holds the running
+// program, on Windows the program's own folder. "" when it cannot be told.
+std::string installedDataFolder();
+
+// Milliseconds since the machine booted, wrapped to 32 bits as a platform
+// tick counter wraps. Only the random seed of a live show reads it.
+std::uint32_t bootTicks();
+
+#endif

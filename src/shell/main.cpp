@@ -37,7 +37,7 @@ std::string showFileList()
 void printHelp()
 {
     std::printf(
-        "usage: mardunqist [--data DIR] [--gentle] [--play [--windowed]] [--first-frame]\n"
+        "usage: mardunqist [--data DIR] [--gentle] [--play [--windowed]] [--first-frame] [--verbose]\n"
         "\n"
         "Plays the show: pick a display mode in the chooser, then watch.\n"
         "Warning: the show contains flashing lights and rapid changes of brightness.\n"
@@ -54,7 +54,9 @@ void printHelp()
         "For scripts and measurements:\n"
         "  --play         skip the chooser and play at 640x480, full screen\n"
         "  --windowed     with --play: in a window instead\n"
-        "  --first-frame  end after the first frame, printing the start-up time\n",
+        "  --first-frame  end after the first frame, printing the start-up time\n"
+        "  --verbose      say on stdout, with the seconds since the start, when the\n"
+        "                 music starts and stops and when the show ends\n",
         showFileList().c_str(), moduleFileName, installedDataFolder().c_str());
 }
 
@@ -63,8 +65,19 @@ struct Arguments {
     bool windowed = false;
     bool firstFrame = false;
     bool gentle = false;
+    bool verbose = false;
     std::string dataDir;  // "" until --data names one
 };
+
+// --verbose: one line per event, stamped with the show clock's seconds since
+// the program started, out at once (a pipe or a file would hold it back).
+void sayWhen(bool verbose, const char* what)
+{
+    if (!verbose)
+        return;
+    std::printf("%.3f s: %s\n", (showclock::nowMs() - showclock::liveOffsetMs) / 1000.0, what);
+    std::fflush(stdout);
+}
 
 // False after printing why, or after --help (with *exitStatus set).
 bool parseArguments(int argc, char** argv, Arguments* args, int* exitStatus)
@@ -83,6 +96,8 @@ bool parseArguments(int argc, char** argv, Arguments* args, int* exitStatus)
             args->firstFrame = true;
         } else if (std::strcmp(argv[i], "--gentle") == 0) {
             args->gentle = true;
+        } else if (std::strcmp(argv[i], "--verbose") == 0) {
+            args->verbose = true;
         } else if (std::strcmp(argv[i], "--data") == 0) {
             std::string error = "needs a folder (see --help)";
             if (i + 1 == argc || !checkReadableFolder(argv[++i], &error)) {
@@ -143,7 +158,14 @@ int main(int argc, char** argv)
     music.load(dataFile(data, moduleFileName));
     music.play();
 
-    while (glWindow.pump() && !showEnded()) {
+    bool musicHeard = false;
+    while (glWindow.pump()) {
+        if (music.isActive() != musicHeard) {
+            musicHeard = !musicHeard;
+            sayWhen(args.verbose, musicHeard ? "music playing" : "music stopped");
+        }
+        if (showEnded())
+            break;
         drawFrame();
         if (args.firstFrame) {
             glFinish();
@@ -152,6 +174,7 @@ int main(int argc, char** argv)
         }
     }
 
+    sayWhen(args.verbose, "show ended");
     stopShow();
     music.free();
     glWindow.close();

@@ -298,6 +298,27 @@ e2e_marks_moved() {
 
 _e2e_mark_row() { e2e_region "$1" 50 "$2" "$3" 20; }
 
+# e2e_expect_song_end SONG_MS: the last run (with --verbose) heard its song
+# through, in real time, and the show ended within two seconds of the
+# music's end; logs how long it played and how soon it ended.
+e2e_expect_song_end() {
+    local times
+    # (Windows programs end their lines with CR LF.)
+    times=$(awk -v song="$1" '
+        { sub(/\r$/, "") }
+        $3 == "music" && $4 == "playing" && !seen["played"]++ { played = $1 }
+        $3 == "music" && $4 == "stopped" && !seen["stopped"]++ { stopped = $1 }
+        $3 == "show" && $4 == "ended" { seen["ended"]++; ended = $1 }
+        END {
+            if (!seen["played"] || !seen["stopped"] || !seen["ended"]) exit 1
+            p = int((stopped - played) * 1000); e = int((ended - stopped) * 1000)
+            print p, e
+            exit !(p >= song - 300 && p <= song + 1000 && e <= 2000)
+        }' "$E2E_RUN/stdout") ||
+        e2e_fail "a song of $1 ms: not heard through, or the show did not end after it: $(tr '\n' ';' <"$E2E_RUN/stdout")"
+    e2e_log "a song of $1 ms played $(echo "$times" | awk '{ printf "%d ms; the show ended %d ms after it", $1, $2 }')"
+}
+
 # e2e_expect_no_gtk_complaints: the last run printed no GLib/GTK warning.
 e2e_expect_no_gtk_complaints() {
     if grep -E '(Gtk|Gdk|GLib|GLib-GObject|GLib-GIO|Pango)-(CRITICAL|WARNING|ERROR) \*\*' "$E2E_RUN/stderr" >&2; then

@@ -83,7 +83,7 @@ package: build
 # Release build of its own (bench/run says what each figure means).
 bench: deps
 	@cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DMARDUNQIST_BENCH=ON >/dev/null
-	@cmake --build $(BUILD)-bench -j $(JOBS) --target step_bench whole_show whole_show_plain gentle_show startup_probe \
+	@cmake --build $(BUILD)-bench -j $(JOBS) --target step_bench whole_show whole_show_plain gentle_show startup_probe present_bench \
 		mardunqist mardunqist-capture mardunqist-assets
 	@bench/run $(BUILD)-bench
 

@@ -3,6 +3,25 @@
 
 #include <GL/glext.h>
 
+ShownRect fitPicture(int pictureWidth, int pictureHeight, int windowWidth, int windowHeight)
+{
+    ShownRect rect;
+    if (pictureWidth <= 0 || pictureHeight <= 0 || windowWidth <= 0 || windowHeight <= 0)
+        return rect;
+    // Compared in 64 bits: a wide window's pixels times a tall picture's.
+    const auto ww = static_cast<long long>(windowWidth), wh = static_cast<long long>(windowHeight);
+    if (ww * pictureHeight >= wh * pictureWidth) {
+        rect.height = windowHeight;
+        rect.width = static_cast<int>(wh * pictureWidth / pictureHeight);
+    } else {
+        rect.width = windowWidth;
+        rect.height = static_cast<int>(ww * pictureHeight / pictureWidth);
+    }
+    rect.x = (windowWidth - rect.width) / 2;
+    rect.y = (windowHeight - rect.height) / 2;
+    return rect;
+}
+
 bool Canvas::create(int width, int height, std::string* error)
 {
     destroy();
@@ -66,10 +85,34 @@ void Canvas::copyToWindow(int windowWidth, int windowHeight) const
 
 void Canvas::copyToWindowFrom(GLuint framebuffer, int windowWidth, int windowHeight) const
 {
+    const ShownRect shown = fitPicture(width_, height_, windowWidth, windowHeight);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    glBlitFramebuffer(0, 0, width_, height_, 0, 0, windowWidth, windowHeight,
-                      GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    if (shown.width != windowWidth || shown.height != windowHeight) {
+        // The window's back buffer is undefined after a swap: the bands
+        // beside the picture are cleared every frame, and only they.
+        GLfloat previous[4];
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, previous);
+        glClearColor(0, 0, 0, 1);
+        glEnable(GL_SCISSOR_TEST);
+        if (shown.x > 0) {
+            glScissor(0, 0, shown.x, windowHeight);
+            glClear(GL_COLOR_BUFFER_BIT);
+            glScissor(shown.x + shown.width, 0, windowWidth - shown.x - shown.width, windowHeight);
+            glClear(GL_COLOR_BUFFER_BIT);
+        }
+        if (shown.y > 0) {
+            glScissor(0, 0, windowWidth, shown.y);
+            glClear(GL_COLOR_BUFFER_BIT);
+            glScissor(0, shown.y + shown.height, windowWidth, windowHeight - shown.y - shown.height);
+            glClear(GL_COLOR_BUFFER_BIT);
+        }
+        glDisable(GL_SCISSOR_TEST);
+        glClearColor(previous[0], previous[1], previous[2], previous[3]);
+    }
+    const bool sameSize = shown.width == width_ && shown.height == height_;
+    glBlitFramebuffer(0, 0, width_, height_, shown.x, shown.y, shown.x + shown.width, shown.y + shown.height,
+                      GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
 }
 

@@ -2,9 +2,12 @@
 //
 // The show never clears its colour buffer: each frame draws over the last. A
 // window's back buffer is undefined after a swap, so the show draws into a
-// Canvas instead, an offscreen framebuffer (RGBA colour, 16-bit depth) the
-// size of the drawable, bound once and left bound. Presenting copies it to
+// Canvas instead, an offscreen framebuffer (RGBA colour, 16-bit depth) of the
+// display mode chosen, bound once and left bound. Presenting copies it to
 // the window (live) or does nothing (headless: tests read the canvas back).
+// The window may be any size (a desktop's full screen, a tiling window
+// manager, a resize): the canvas keeps its size and shape, and is shown in
+// the largest centred rectangle of its shape, black around it.
 // Needs a current GL context with framebuffer objects (GL 3.0 or the ARB
 // extension, which every Mesa driver has).
 #ifndef MARDUNQIST_SEAMS_SCREEN_H
@@ -16,6 +19,15 @@
 #include <string>
 #include <vector>
 
+// Where a picture of one size is shown in a window of another: the largest
+// rectangle of the picture's shape that fits, centred (in pixels, from the
+// window's bottom-left corner, as GL counts).
+struct ShownRect {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+ShownRect fitPicture(int pictureWidth, int pictureHeight, int windowWidth, int windowHeight);
+
 class Canvas {
 public:
     // Makes the framebuffer, binds it for drawing and reading, sets the viewport
@@ -24,7 +36,9 @@ public:
     void destroy();
 
     // Copies the canvas to the context's default framebuffer (of the given
-    // size, scaled if it differs) and binds the canvas again.
+    // size) into fitPicture's rectangle, black around it: pixel for pixel
+    // where the sizes agree, else scaled with linear filtering. Binds the
+    // canvas again.
     void copyToWindow(int windowWidth, int windowHeight) const;
 
     // The same from another framebuffer of the canvas's size (a filtered

@@ -1,8 +1,8 @@
 #include "shell/gl_window.h"
 
+#include "platform/desktop.h"
 #include "platform/end_signals.h"
 #include "seams/clock.h"
-#include "platform/desktop.h"
 
 #include <chrono>
 #include <cstring>
@@ -60,17 +60,29 @@ bool GLWindow::open(const char* title, const WindowParams& params, std::string* 
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, params.depthBits);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
 
-    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN;
-    if (fullscreen)
-        flags |= SDL_WINDOW_FULLSCREEN;  // a real mode switch to width x height
-    window = SDL_CreateWindow(title, 0, 0, params.width, params.height, flags);
+    // The drawable in real pixels on HiDPI desktops, so presenting is the one
+    // scaling step.
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI;
+    const bool modeSwitch = fullscreen && fullScreenKind() == FullScreen::modeSwitch;
+    SDL_Rect place{0, 0, params.width, params.height};
+    if (modeSwitch) {
+        flags |= SDL_WINDOW_FULLSCREEN;
+    } else if (fullscreen) {
+        // Made at the desktop's size, so it covers the screen even where no
+        // window manager acts on the full-screen request.
+        SDL_GetDisplayBounds(0, &place);
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    } else {
+        flags |= SDL_WINDOW_RESIZABLE;
+    }
+    window = SDL_CreateWindow(title, place.x, place.y, place.w, place.h, flags);
     if (!window) {
         if (error)
             *error = std::string("cannot open the show's window: ") + SDL_GetError();
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return false;
     }
-    if (fullscreen) {
+    if (modeSwitch) {
         SDL_DisplayMode wanted{};
         wanted.w = params.width;
         wanted.h = params.height;
@@ -88,10 +100,8 @@ bool GLWindow::open(const char* title, const WindowParams& params, std::string* 
     }
     SDL_GL_MakeCurrent(window, glContext);
 
-    int drawableWidth = 0, drawableHeight = 0;
-    SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);
     std::string canvasError;
-    if (!canvas.create(drawableWidth, drawableHeight, &canvasError)) {
+    if (!canvas.create(params.width, params.height, &canvasError)) {
         if (error)
             *error = "cannot create the canvas: " + canvasError;
         close();
@@ -138,7 +148,6 @@ bool GLWindow::pump()
 
 void GLWindow::present()
 {
-    int drawableWidth = 0, drawableHeight = 0;
     SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);
     if (gentle)
         gentleScreen.present(canvas, drawableWidth, drawableHeight, showclock::nowMs());
@@ -158,7 +167,8 @@ void GLWindow::present()
 void GLWindow::close()
 {
     if (fullscreen && window) {
-        // Leaving full screen puts the desktop's mode back before the window goes.
+        // Leaving full screen puts the desktop's mode back (after a switch)
+        // before the window goes.
         SDL_SetWindowFullscreen(window, 0);
         SDL_ShowCursor(SDL_ENABLE);
     }

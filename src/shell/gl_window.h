@@ -1,6 +1,13 @@
 // The show's one rendering window (SDL2): an OpenGL context drawing into the
-// persistent canvas, full screen in the chosen display mode or in a plain
-// window, plus the per-frame message pump.
+// persistent canvas, full screen or in a plain window, plus the per-frame
+// message pump.
+//
+// The canvas is always the size chosen; the window is whatever the desktop
+// makes of it (a full-screen window at the desktop's size, a tiled or resized
+// window, a HiDPI drawable in real pixels), and every frame is shown in the
+// largest centred rectangle of the canvas's shape, black around it. Full
+// screen is a window over the desktop where the platform says so (Linux:
+// nothing to restore at the end), a real mode switch elsewhere (Windows).
 //
 // The quit rule: Escape (key down) and a close request post a quit event; the
 // pump takes one event per call and reports quit when it takes that event.
@@ -37,6 +44,10 @@ struct GLWindow {
     bool gentle = false;
     GentleScreen gentleScreen;
 
+    // The drawable's size at the last present, in pixels.
+    int drawableWidth = 0;
+    int drawableHeight = 0;
+
     // Without vsync (Xvfb refuses it) present sleeps to the display's rate.
     bool vsync = false;
     int refreshHz = 60;
@@ -53,7 +64,8 @@ struct GLWindow {
     // Shows the frame just drawn.
     void present();
 
-    // Undoes open: desktop mode and cursor back, context and window gone.
+    // Undoes open: the desktop's mode (after a switch) and the cursor back,
+    // context and window gone.
     void close();
 };
 

@@ -1,6 +1,7 @@
 // mardunqist: the show's entry point. Start-up in its order, the main loop,
 // and shutdown. One thread does all of it; the music renders on SDL's audio
 // thread (see music_player.h).
+#include "platform/desktop.h"
 #include "platform/end_signals.h"
 #include "platform/files.h"
 #include "platform/mode_chooser.h"
@@ -19,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
+#include <optional>
 #include <string>
 
 namespace {
@@ -37,7 +39,8 @@ std::string showFileList()
 void printHelp()
 {
     std::printf(
-        "usage: mardunqist [--data DIR] [--gentle] [--play [--windowed]] [--first-frame] [--verbose]\n"
+        "usage: mardunqist [--data DIR] [--gentle | --no-gentle] [--play [--windowed]] [--first-frame]\n"
+        "                  [--verbose]\n"
         "\n"
         "Plays the show: pick a display mode in the chooser, then watch.\n"
         "Warning: the show contains flashing lights and rapid changes of brightness.\n"
@@ -48,15 +51,19 @@ void printHelp()
         "\n"
         "  --data DIR     read the six files from DIR instead\n"
         "  --gentle       hold the flashing to three flashes a second at most: the\n"
-        "                 picture is held back only where it would flash more\n"
+        "                 picture is held back only where it would flash more; the\n"
+        "                 show starts gentle by itself where the desktop is set to\n"
+        "                 reduce animation\n"
+        "  --no-gentle    the show as drawn, whatever the desktop's setting\n"
         "  --help         this text\n"
         "\n"
         "For scripts and measurements:\n"
         "  --play         skip the chooser and play at 640x480, full screen\n"
         "  --windowed     with --play: in a window instead\n"
         "  --first-frame  end after the first frame, printing the start-up time\n"
-        "  --verbose      say on stdout, with the seconds since the start, when the\n"
-        "                 music starts and stops and when the show ends\n",
+        "  --verbose      say on stdout, with the seconds since the start, the canvas's\n"
+        "                 and the window's sizes, when the music starts and stops and\n"
+        "                 when the show ends\n",
         showFileList().c_str(), moduleFileName, installedDataFolder().c_str());
 }
 
@@ -64,19 +71,30 @@ struct Arguments {
     bool play = false;
     bool windowed = false;
     bool firstFrame = false;
-    bool gentle = false;
+    std::optional<bool> gentle;  // unset: as the desktop asks
     bool verbose = false;
     std::string dataDir;  // "" until --data names one
 };
 
 // --verbose: one line per event, stamped with the show clock's seconds since
 // the program started, out at once (a pipe or a file would hold it back).
-void sayWhen(bool verbose, const char* what)
+void sayWhen(bool verbose, const std::string& what)
 {
     if (!verbose)
         return;
-    std::printf("%.3f s: %s\n", (showclock::nowMs() - showclock::liveOffsetMs) / 1000.0, what);
+    std::printf("%.3f s: %s\n", (showclock::nowMs() - showclock::liveOffsetMs) / 1000.0, what.c_str());
     std::fflush(stdout);
+}
+
+// "canvas 640x480, drawable 1920x1080, picture 1440x1080 at 240,0".
+std::string sizesOf(const GLWindow& window)
+{
+    const int w = window.drawableWidth, h = window.drawableHeight;
+    const ShownRect shown = fitPicture(window.canvas.width(), window.canvas.height(), w, h);
+    char line[160];
+    std::snprintf(line, sizeof line, "canvas %dx%d, drawable %dx%d, picture %dx%d at %d,%d", window.canvas.width(),
+                  window.canvas.height(), w, h, shown.width, shown.height, shown.x, h - shown.y - shown.height);
+    return line;
 }
 
 // False after printing why, or after --help (with *exitStatus set).
@@ -96,6 +114,8 @@ bool parseArguments(int argc, char** argv, Arguments* args, int* exitStatus)
             args->firstFrame = true;
         } else if (std::strcmp(argv[i], "--gentle") == 0) {
             args->gentle = true;
+        } else if (std::strcmp(argv[i], "--no-gentle") == 0) {
+            args->gentle = false;
         } else if (std::strcmp(argv[i], "--verbose") == 0) {
             args->verbose = true;
         } else if (std::strcmp(argv[i], "--data") == 0) {
@@ -140,7 +160,13 @@ int main(int argc, char** argv)
     catchEndSignals();
     const WindowParams params{screenWidth, screenHeight, 32, 16, !windowed};
     std::string error;
-    glWindow.gentle = args.gentle;
+    if (!args.gentle) {
+        args.gentle = desktopAsksForLessMotion();
+        if (*args.gentle)
+            std::fprintf(stderr, "mardunqist: the desktop is set to reduce animation, so the show starts gentle "
+                                 "(--no-gentle shows it as drawn)\n");
+    }
+    glWindow.gentle = *args.gentle;
     if (!glWindow.open(title, params, &error)) {
         std::fprintf(stderr, "mardunqist: %s\n", error.c_str());
         return 1;
@@ -159,6 +185,7 @@ int main(int argc, char** argv)
     music.play();
 
     bool musicHeard = false;
+    std::string sizes;
     while (glWindow.pump()) {
         if (music.isActive() != musicHeard) {
             musicHeard = !musicHeard;
@@ -167,6 +194,10 @@ int main(int argc, char** argv)
         if (showEnded())
             break;
         drawFrame();
+        if (args.verbose && sizesOf(glWindow) != sizes) {
+            sizes = sizesOf(glWindow);
+            sayWhen(true, sizes);
+        }
         if (args.firstFrame) {
             glFinish();
             std::printf("first frame after %.1f ms\n", showclock::nowMs() - showclock::liveOffsetMs);

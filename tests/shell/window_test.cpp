@@ -1,10 +1,14 @@
 // The rendering window under SDL's offscreen video driver: a real GL context
 // with no X server.
+#define GL_GLEXT_PROTOTYPES
 #include "shell/gl_window.h"
+
+#include <GL/glext.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -103,10 +107,10 @@ TEST_F(WindowTest, CanvasKeepsThePreviousFrameAcrossPresent)
     glLoadIdentity();
     glColor3f(1, 0, 0);
     glRectf(0, 0, 0.5f, 1);
-    showscreen::present();
+    glWindow.present();
     glColor3f(0, 0, 1);
     glRectf(0.5f, 0, 1, 1);
-    showscreen::present();
+    glWindow.present();
 
     unsigned char left[4], right[4];
     glReadPixels(20, 60, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, left);
@@ -116,4 +120,38 @@ TEST_F(WindowTest, CanvasKeepsThePreviousFrameAcrossPresent)
     EXPECT_EQ(right[0], 0);
     EXPECT_EQ(right[2], 255);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// Full screen covers the desktop (1024x768 under the offscreen driver) while
+// the canvas keeps the size asked for; here a shape wider than the screen's,
+// so black bands show above and below the picture.
+TEST(WindowScreen, CanvasIsShownInTheLargestCentredRectangleOfItsShapeBlackAround)
+{
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    std::string error;
+    ASSERT_TRUE(glWindow.open("kelvo mardunqist", WindowParams{160, 100, 32, 16, true}, &error)) << error;
+    EXPECT_EQ(glWindow.canvas.width(), 160);
+    EXPECT_EQ(glWindow.canvas.height(), 100);
+    int width = 0, height = 0;
+    SDL_GL_GetDrawableSize(glWindow.window, &width, &height);
+    ASSERT_LT(width * 100, height * 160) << width << "x" << height;
+
+    glClearColor(1, 1, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glWindow.canvas.copyToWindow(width, height);
+    const ShownRect shown = fitPicture(160, 100, width, height);
+    EXPECT_EQ(shown.width, width);
+    EXPECT_EQ(shown.height, width * 100 / 160);
+    EXPECT_EQ(shown.y, (height - shown.height) / 2);
+
+    std::vector<unsigned char> column(static_cast<std::size_t>(height) * 4);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadBuffer(GL_BACK);
+    glReadPixels(width / 2, 0, 1, height, GL_RGBA, GL_UNSIGNED_BYTE, column.data());
+    for (int y = 0; y < height; ++y) {
+        const bool inside = y >= shown.y && y < shown.y + shown.height;
+        ASSERT_EQ(column[static_cast<std::size_t>(y) * 4], inside ? 255 : 0) << "row " << y;
+    }
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    glWindow.close();
 }

@@ -55,20 +55,29 @@ async function pageErrors(page) {
   return [...page.errors, ...(await page.evaluate(() => window.showStatus.errors))];
 }
 
-// How many pixels of the show's canvas are not black, as the page shows it
-// (a screenshot, decoded by the browser).
-async function litPixels(page) {
+// The show's canvas element as a screenshot shows it (decoded by the
+// browser): how many pixels are not black, and the first and last columns
+// holding one (-1 for none).
+async function canvasShot(page) {
   const png = (await page.screenshot('#show')).toString('base64');
   return page.evaluate(async (data) => {
     const bitmap = await createImageBitmap(await (await fetch(`data:image/png;base64,${data}`)).blob());
     const copy = new OffscreenCanvas(bitmap.width, bitmap.height).getContext('2d');
     copy.drawImage(bitmap, 0, 0);
     const pixels = copy.getImageData(0, 0, bitmap.width, bitmap.height).data;
-    let lit = 0;
-    for (let i = 0; i < pixels.length; i += 4) if (pixels[i] + pixels[i + 1] + pixels[i + 2] > 0) ++lit;
-    return lit;
+    let lit = 0, first = -1, last = -1;
+    for (let i = 0; i < pixels.length; i += 4) {
+      if (pixels[i] + pixels[i + 1] + pixels[i + 2] === 0) continue;
+      const x = (i / 4) % bitmap.width;
+      ++lit;
+      if (first < 0 || x < first) first = x;
+      if (x > last) last = x;
+    }
+    return { lit, first, last };
   }, png);
 }
+
+const litPixels = async (page) => (await canvasShot(page)).lit;
 
 for (const engine of engines) {
   test(`${engine}: the start page, then a window that draws and follows the music until Escape`, async (t) => {
@@ -119,8 +128,8 @@ for (const engine of engines) {
   });
 }
 
-test('chromium: full screen until it is left; then gentle, to the show\'s own end; exit', async (t) => {
-  const page = await startPage(t, await shortShow(t));
+test('chromium: full screen on a 16:9 screen keeps 4:3 until it is left; then gentle, to the show\'s own end; exit', async (t) => {
+  const page = await startPage(t, await shortShow(t), { viewport: { width: 1280, height: 720 } });
   await page.click('button[name=play]');
   await page.waitFor('window.showStatus.frames > 5', 20000);
   assert.equal((await status(page)).fullscreen, true);
@@ -129,6 +138,9 @@ test('chromium: full screen until it is left; then gentle, to the show\'s own en
     return [c.width, c.height, getComputedStyle(c).objectFit];
   });
   assert.deepEqual(shape, [640, 480, 'contain']);
+  // 960x720 in the middle: black beside it, a pixel of blending allowed.
+  const { first, last } = await canvasShot(page);
+  assert.ok(first >= 159 && last <= 1120, `lit from column ${first} to ${last}`);
   await page.evaluate(() => document.exitFullscreen());
   await page.waitFor('!window.showStatus.playing');
   assert.equal((await status(page)).chooserShown, true);
@@ -146,6 +158,16 @@ test('chromium: full screen until it is left; then gentle, to the show\'s own en
 
   await page.click('button[name=exit]');
   assert.match(await page.evaluate(() => document.body.innerText), /has ended/);
+});
+
+test('chromium: a viewer who asked for less motion finds "gentle" ticked, and can untick it', async (t) => {
+  const page = await startPage(t, await shortShow(t), {
+    prepare: (p) => p.raw.emulateMediaFeatures([{ name: 'prefers-reduced-motion', value: 'reduce' }]),
+  });
+  const gentle = () => page.evaluate(() => document.querySelector('input[name=gentle]').checked);
+  assert.equal(await gentle(), true);
+  await page.click('input[name=gentle]');
+  assert.equal(await gentle(), false);
 });
 
 test('chromium: a picture the show cannot use gives one line naming it, and the show goes on', async (t) => {

@@ -17,6 +17,10 @@ const stage = document.getElementById('stage');
 const canvas = document.getElementById('show');
 const notice = document.getElementById('notice');
 
+// A viewer who asked the desktop for less motion starts gentle; the box is
+// still theirs to untick.
+if (matchMedia('(prefers-reduced-motion: reduce)').matches) chooser.elements.gentle.checked = true;
+
 // What the page tells a watcher (and the tests) about the show: the lines it
 // has said, the errors nobody caught, and the show's progress.
 const status = { ready: false, playing: false, order: 0, row: 0, frames: 0, sound: '', messages: [], errors: [] };

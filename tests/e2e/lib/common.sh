@@ -266,6 +266,33 @@ e2e_region() {
         od -An -v -tx1 | tr -d ' \n'
 }
 
+# e2e_lit_bytes FILE X Y W H: how many RGB bytes of a rectangle of a PNG are
+# not 0 (0 for a black rectangle).
+e2e_lit_bytes() {
+    timeout 30 ffmpeg -nostdin -loglevel error -i "$1" -vf "crop=$4:$5:$2:$3" -f rawvideo -pix_fmt rgb24 - </dev/null |
+        tr -d '\000' | wc -c
+}
+
+# e2e_expect_picture_at FILE X Y W H AREA_X AREA_Y AREA_W AREA_H: in the area
+# of a screenshot (a window's client area, or the screen) the show's picture
+# fills the rectangle X Y W H (screen pixels), lit, and the area around it
+# is black.
+e2e_expect_picture_at() {
+    local file=$1 x=$2 y=$3 w=$4 h=$5 ax=$6 ay=$7 aw=$8 ah=$9 lit
+    lit=$(e2e_lit_bytes "$file" "$x" "$y" "$w" "$h")
+    [ "$lit" -gt $(( w * h / 10 )) ] || e2e_fail "$(basename "$file"): the picture's ${w}x${h} at $x,$y is dark ($lit lit bytes)"
+    # The bands left and right (or above and below) of it, a pixel in from
+    # its edges, where scaling may blend the picture's edge into them.
+    local band
+    for band in "$ax $ay $(( x - ax - 1 )) $ah" "$(( x + w + 1 )) $ay $(( ax + aw - x - w - 1 )) $ah" \
+                "$ax $ay $aw $(( y - ay - 1 ))" "$ax $(( y + h + 1 )) $aw $(( ay + ah - y - h - 1 ))"; do
+        set -- $band
+        [ "$3" -gt 0 ] && [ "$4" -gt 0 ] || continue
+        lit=$(e2e_lit_bytes "$file" "$1" "$2" "$3" "$4")
+        [ "$lit" -eq 0 ] || e2e_fail "$(basename "$file"): $lit lit bytes beside the picture, in ${3}x${4} at $1,$2"
+    done
+}
+
 # e2e_dark_runs FILE x|y N [THRESHOLD]: along the column x = N (or the row
 # y = N) of a PNG, the runs of pixels darker than THRESHOLD (grey 0-255,
 # default 215), as "first-last first-last ...". Borders and marks of light

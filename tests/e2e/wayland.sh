@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # The show on a Wayland desktop: sway, headless, with one 1920x1080 output and
-# gaps round its tiled windows, and SDL's Wayland driver. Full screen at
+# gaps round its tiled windows. With SDL's Wayland driver, full screen at
 # 640x480 shows the canvas in the centred 1440x1080 rectangle; a window, which
 # the compositor tiles to 1800x960, in the centred 1280x960 rectangle of it;
-# Escape ends the show. The chooser (GTK 3, natively on Wayland) opens and a
-# close request ends it. sway refuses to run as root, so as root everything
-# runs as the user nobody.
+# Escape ends the show. Through XWayland (SDL's default), full screen the same.
+# The chooser (GTK 3, natively on Wayland) opens and a close request ends it.
+# sway refuses to run as root, so as root everything runs as the user nobody.
 # Usage: wayland.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
@@ -24,10 +24,11 @@ if [ "$(id -u)" -eq 0 ]; then
 fi
 as_user+=(PATH=/usr/bin:/bin HOME="$run_dir/home" XDG_RUNTIME_DIR="$run_dir/runtime")
 
-cat >"$run_dir/config" <<'CONFIG'
+cat >"$run_dir/config" <<CONFIG
 output HEADLESS-1 resolution 1920x1080
 default_border none
 gaps outer 60
+exec sh -c 'echo \$DISPLAY >"$run_dir/x-display"'
 CONFIG
 "${as_user[@]}" WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
     sway -c "$run_dir/config" >"$E2E_TMP/sway.log" 2>&1 &
@@ -44,10 +45,12 @@ data="$run_dir/data"
 "$E2E_BUILD/tests/write-short-song" "$data/Vostr_1.it" 20 >/dev/null || e2e_fail "cannot write the song"
 chmod -R a+rX "$data"
 
-# show ARGS...: the show in $data as the compositor's user; sets E2E_PID, E2E_RUN.
+# show ARGS...: the show in $data as the compositor's user, on Wayland itself
+# (or, with DRIVER=x11, through XWayland); sets E2E_PID, E2E_RUN.
 show() {
-    e2e_start_program "${as_user[@]}" SDL_VIDEODRIVER=wayland SDL_AUDIODRIVER=dummy GDK_BACKEND=wayland \
-        -- --data "$data" --verbose "$@"
+    local driver=(SDL_VIDEODRIVER=wayland GDK_BACKEND=wayland)
+    [ "${DRIVER:-}" = x11 ] && driver=(DISPLAY="$(cat "$run_dir/x-display")")
+    e2e_start_program "${as_user[@]}" "${driver[@]}" SDL_AUDIODRIVER=dummy -- --data "$data" --verbose "$@"
 }
 
 screenshot() {  # NAME: the output as $E2E_OUT/NAME.png; prints the path
@@ -91,7 +94,12 @@ e2e_log "full screen: the 640x480 canvas in the centred 1440x1080 rectangle; Esc
 picture_in windowed-640 1800x960 320 60 1280 960 60 60 1800 960 -- --windowed
 e2e_log "a window tiled to 1800x960: the canvas in its centred 1280x960 rectangle; Escape ended it"
 
-# 3. The chooser, on Wayland itself.
+# 3. Full screen through XWayland, where a mode switch would only be a stretch.
+[ -s "$run_dir/x-display" ] || e2e_fail "sway gave no XWayland display"
+DRIVER=x11 picture_in xwayland-full-640 1920x1080 240 0 1440 1080 0 0 1920 1080
+e2e_log "full screen through XWayland: the canvas in the centred 1440x1080 rectangle; Escape ended it"
+
+# 4. The chooser, on Wayland itself.
 show
 chooser_up() { "${as_user[@]}" swaymsg -t get_tree 2>/dev/null | grep -q '"name": "kelvo mardunqist"'; }
 e2e_until 20 chooser_up || e2e_fail "no chooser: $(cat "$E2E_RUN/stderr")"

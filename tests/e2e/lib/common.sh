@@ -326,8 +326,9 @@ e2e_marks_moved() {
 _e2e_mark_row() { e2e_region "$1" 50 "$2" "$3" 20; }
 
 # e2e_expect_song_end SONG_MS: the last run (with --verbose) heard its song
-# through, in real time, and the show ended within two seconds of the
-# music's end; logs how long it played and how soon it ended.
+# through (a loaded machine may slow the sound thread down, never speed it
+# up), and the show ended within two seconds of the music's end; logs how
+# long it played and how soon it ended.
 e2e_expect_song_end() {
     local times
     # (Windows programs end their lines with CR LF.)
@@ -340,7 +341,7 @@ e2e_expect_song_end() {
             if (!seen["played"] || !seen["stopped"] || !seen["ended"]) exit 1
             p = int((stopped - played) * 1000); e = int((ended - stopped) * 1000)
             print p, e
-            exit !(p >= song - 300 && p <= song + 1000 && e <= 2000)
+            exit !(p >= song - 300 && p <= 2 * song && e <= 2000)
         }' "$E2E_RUN/stdout") ||
         e2e_fail "a song of $1 ms: not heard through, or the show did not end after it: $(tr '\n' ';' <"$E2E_RUN/stdout")"
     e2e_log "a song of $1 ms played $(echo "$times" | awk '{ printf "%d ms; the show ended %d ms after it", $1, $2 }')"

@@ -71,7 +71,7 @@ for y in 20 40 60 90; do
     dark=$(e2e_dark_runs "$before" y $((y + 10)) 128)
     [ -n "$dark" ] || e2e_fail "no control drawn in the row at y = $y"
 done
-[ "$(e2e_dark_runs "$before" x 10 128)" != "" ] || e2e_fail "no \"play\" button drawn"
+[ "$(e2e_dark_runs "$before" x 48 128)" != "" ] || e2e_fail "no \"play\" button drawn"
 e2e_click "$CHOOSER" 125 50
 e2e_click "$CHOOSER" 125 100
 marks_moved() { e2e_marks_moved "$before" "$(chooser_shot chooser-800-windowed)" 144; }

@@ -5,7 +5,8 @@
 # handles of its own, as on Windows: it attaches to that console, where
 # --help and a bad picture's line then appear. Started with no console at all
 # (start without /wait: cmd leaves at once), what stops it before the show
-# comes in a message box, which Return closes.
+# comes in a message box, which Return closes. The gentle launcher, a batch
+# file, waits for the GUI program and passes its arguments on.
 # Usage: console.sh BUILD_DIR SOURCE_DIR WINDOWS_BUILD
 set -euo pipefail
 source "$(dirname "$0")/../e2e/lib/common.sh"
@@ -41,6 +42,14 @@ in_console --play --windowed
 grep -q '^mardunqist: 1.jpg: Premature end of JPEG file' "$E2E_RUN/console.txt" ||
     e2e_fail "the cut picture's line did not reach the console: $(head -c 300 "$E2E_RUN/console.txt")"
 e2e_log "the cut picture's line in the console"
+
+# The gentle launcher still waits for the show and hands it its arguments.
+E2E_PROGRAM=wine e2e_start_program -- cmd /c "$(wine_path "$WIN_DIR/mardunqist-gentle.cmd")" --play --windowed \
+    --first-frame
+e2e_wait_exit 60
+[ "$E2E_STATUS" -eq 0 ] && grep -q 'first frame after' "$E2E_RUN/stdout" ||
+    e2e_fail "mardunqist-gentle.cmd did not play the show (status $E2E_STATUS)"
+e2e_log "mardunqist-gentle.cmd plays the show"
 
 # No console: the line comes in a message box, and the program waits for it.
 E2E_DATA=

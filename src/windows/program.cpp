@@ -19,6 +19,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <vector>
 
 namespace {

@@ -123,8 +123,10 @@ int openRegularFile(const std::string& path, std::string* why, Links links)
     }
     const DWORD type = GetFileType(file);
     BY_HANDLE_FILE_INFORMATION information{};
+    // Only a link is refused: OneDrive keeps its files as reparse points too.
     const bool plain = type == FILE_TYPE_DISK && GetFileInformationByHandle(file, &information) &&
-                       !(information.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+                       !(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                       !(links == Links::refuse && isLink(path, information.dwFileAttributes));
     if (!plain) {
         *why = type == FILE_TYPE_DISK ? "is not a regular file (a symbolic link)" : notRegular(type);
         CloseHandle(file);

@@ -3,10 +3,10 @@
 // arguments from the wide command line, and its messages.
 //
 // The show is a GUI program, so Explorer opens no console beside it. Started
-// from a Command Prompt or PowerShell it writes into that console; started
-// with its output redirected it writes there; started from Explorer nobody
-// sees its output, and only what stops it before the show is shown, in a
-// message box.
+// from a Command Prompt or PowerShell it writes into that console; with its
+// output redirected, into the file or pipe; started from Explorer nobody sees
+// its output, and only what stops it before the show is shown, in a message
+// box.
 #include "platform/program.h"
 
 #include "windows/wide_text.h"

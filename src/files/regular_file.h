@@ -6,17 +6,11 @@
 #ifndef MARDUNQIST_OS_REGULAR_FILE_H
 #define MARDUNQIST_OS_REGULAR_FILE_H
 
+#include "platform/files.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
-
-// Whether a symbolic link in the file's place is followed or refused.
-enum class Links { follow, refuse };
-
-// A descriptor open for reading (blocking, close-on-exec), or -1 with the
-// reason in *why: the system's ("No such file or directory", "Is a
-// directory") or "is not a regular file (a FIFO)" and the like.
-int openRegularFile(const std::string& path, std::string* why, Links links = Links::follow);
 
 // The whole file into *bytes; a file over maxBytes is refused before it is
 // read, with a reason naming both sizes. `what` names the kind of file for

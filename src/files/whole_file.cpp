@@ -53,7 +53,7 @@ bool WholeFile::open(const std::string& path, std::string* error)
     if (!file_) {
         *error = fileError(path);
         ::close(fd);
-        unlink(temporary_.c_str());
+        removeFile(temporary_);
         temporary_.clear();
         return false;
     }
@@ -116,7 +116,7 @@ void WholeFile::discard()
         file_ = nullptr;
     }
     if (!temporary_.empty()) {
-        unlink(temporary_.c_str());
+        removeFile(temporary_);
         temporary_.clear();
     }
 }

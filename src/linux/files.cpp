@@ -104,3 +104,60 @@ bool checkReadableFolder(const std::string& dir, std::string* error)
     return true;
 }
 
+
+bool entryKind(const std::string& path, Links links, EntryKind* kind)
+{
+    struct stat info{};
+    const int got = links == Links::refuse ? lstat(path.c_str(), &info) : stat(path.c_str(), &info);
+    if (got != 0) {
+        *kind = EntryKind::missing;
+        return errno == ENOENT || errno == ENOTDIR;
+    }
+    if (S_ISREG(info.st_mode))
+        *kind = EntryKind::file;
+    else if (S_ISDIR(info.st_mode))
+        *kind = EntryKind::folder;
+    else if (S_ISLNK(info.st_mode))
+        *kind = EntryKind::link;
+    else
+        *kind = EntryKind::other;
+    return true;
+}
+
+std::string linkTarget(const std::string& path)
+{
+    std::error_code ec;
+    const fs::path target = fs::canonical(path, ec);
+    if (ec) {
+        errno = ec.value();
+        return "";
+    }
+    return target.string();
+}
+
+bool makeFolder(const std::string& path)
+{
+    return mkdir(path.c_str(), 0777) == 0;
+}
+
+bool listFolder(const std::string& path, std::vector<std::string>* names)
+{
+    std::error_code ec;
+    names->clear();
+    for (fs::directory_iterator entry(path, ec), end; !ec && entry != end; entry.increment(ec))
+        names->push_back(entry->path().filename().string());
+    if (ec)
+        errno = ec.value();
+    return !ec;
+}
+
+bool removeFile(const std::string& path)
+{
+    return unlink(path.c_str()) == 0;
+}
+
+void removeTree(const std::string& path)
+{
+    std::error_code ec;
+    fs::remove_all(path, ec);
+}

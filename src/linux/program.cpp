@@ -3,10 +3,22 @@
 #include "platform/program.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 
 namespace fs = std::filesystem;
+
+// Linux hands main its arguments as the terminal typed them, and stderr is
+// wherever the program was started from.
+void startProgram(int*, char***)
+{
+}
+
+void reportStop(const std::string& message)
+{
+    std::fprintf(stderr, "%s: %s\n", programName(), message.c_str());
+}
 
 const char* programName()
 {

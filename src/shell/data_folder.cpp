@@ -1,17 +1,14 @@
 #include "shell/data_folder.h"
 
+#include "platform/files.h"
 #include "seams/show_files.h"
-
-#include <filesystem>
-
-namespace fs = std::filesystem;
 
 namespace {
 
 bool holdsModule(const std::string& folder)
 {
-    std::error_code ec;
-    return fs::is_regular_file(dataFile(folder, moduleFileName), ec);
+    EntryKind kind = EntryKind::missing;
+    return entryKind(dataFile(folder, moduleFileName), Links::follow, &kind) && kind == EntryKind::file;
 }
 
 // Anything under the module's name in the working directory is the user's
@@ -19,8 +16,8 @@ bool holdsModule(const std::string& folder)
 // by the loader, not quietly swapped for the installed show.
 bool namesModule(const std::string& folder)
 {
-    std::error_code ec;
-    return fs::exists(fs::symlink_status(dataFile(folder, moduleFileName), ec));
+    EntryKind kind = EntryKind::missing;
+    return !entryKind(dataFile(folder, moduleFileName), Links::refuse, &kind) || kind != EntryKind::missing;
 }
 
 } // namespace

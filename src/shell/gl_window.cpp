@@ -2,6 +2,7 @@
 
 #include "platform/desktop.h"
 #include "platform/end_signals.h"
+#include "platform/show_window.h"
 #include "seams/clock.h"
 
 #include <chrono>
@@ -39,6 +40,7 @@ bool GLWindow::open(const char* title, const WindowParams& params, std::string* 
             *error = noDisplay;
         return false;
     }
+    prepareShowWindow();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         if (error)
             *error = std::string("cannot open a display: ") + SDL_GetError();

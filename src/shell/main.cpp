@@ -121,13 +121,13 @@ bool parseArguments(int argc, char** argv, Arguments* args, int* exitStatus)
         } else if (std::strcmp(argv[i], "--data") == 0) {
             std::string error = "needs a folder (see --help)";
             if (i + 1 == argc || !checkReadableFolder(argv[++i], &error)) {
-                std::fprintf(stderr, "mardunqist: --data %s\n", error.c_str());
+                reportStop("--data " + error);
                 *exitStatus = 2;
                 return false;
             }
             args->dataDir = argv[i];
         } else {
-            std::fprintf(stderr, "mardunqist: unknown argument '%s' (see --help)\n", argv[i]);
+            reportStop(std::string("unknown argument '") + argv[i] + "' (see --help)");
             *exitStatus = 2;
             return false;
         }
@@ -139,6 +139,7 @@ bool parseArguments(int argc, char** argv, Arguments* args, int* exitStatus)
 
 int main(int argc, char** argv)
 {
+    startProgram(&argc, &argv);
     Arguments args;
     int exitStatus = 0;
     if (!parseArguments(argc, argv, &args, &exitStatus))
@@ -168,7 +169,7 @@ int main(int argc, char** argv)
     }
     glWindow.gentle = *args.gentle;
     if (!glWindow.open(title, params, &error)) {
-        std::fprintf(stderr, "mardunqist: %s\n", error.c_str());
+        reportStop(error);
         return 1;
     }
 

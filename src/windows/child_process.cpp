@@ -7,6 +7,7 @@
 #include "platform/child_process.h"
 
 #include "platform/end_signals.h"
+#include "windows/wide_text.h"
 
 #include <windows.h>
 
@@ -69,7 +70,7 @@ int ChildProcess::start(const std::vector<std::string>& argv, bool pipeInput, in
             return errnoFor(GetLastError());
         SetHandleInformation(ourInput, HANDLE_FLAG_INHERIT, 0);
     }
-    STARTUPINFOA startup{};
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = pipeInput ? childInput : GetStdHandle(STD_INPUT_HANDLE);
@@ -79,7 +80,9 @@ int ChildProcess::start(const std::vector<std::string>& argv, bool pipeInput, in
     if (niceness > 0)
         flags |= BELOW_NORMAL_PRIORITY_CLASS;
     PROCESS_INFORMATION child{};
-    const BOOL started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr,
+    // Wide, so that a path outside the ANSI code page reaches ffmpeg whole.
+    std::wstring wideCommandLine = wideText(commandLine);
+    const BOOL started = CreateProcessW(nullptr, wideCommandLine.data(), nullptr, nullptr, TRUE, flags, nullptr,
                                         nullptr, &startup, &child);
     const DWORD error = GetLastError();
     if (pipeInput)

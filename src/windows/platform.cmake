@@ -37,7 +37,15 @@ add_compile_definitions(
   # main() is the program's own entry point; SDL needs no SDL_main wrapper.
   SDL_MAIN_HANDLED
   # The C runtime's printf with C99 formats (%zu, %lld) rather than msvcrt's.
-  __USE_MINGW_ANSI_STDIO=1)
+  __USE_MINGW_ANSI_STDIO=1
+  # Windows' own macros (IDC_ARROW, MAKEINTRESOURCE) in their wide form: the
+  # programs call the wide functions, so names outside the ANSI code page work.
+  UNICODE _UNICODE)
+
+# The resource compiler, for the programs' icon, manifest and version
+# information (packaging/windows).
+enable_language(RC)
+
 # Static, and stripped of the symbol tables, which nothing at run time reads.
 add_link_options(-static -s)
 

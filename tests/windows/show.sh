@@ -2,7 +2,7 @@
 # The Windows show from the zip under Wine, driven like a user in Xvfb: the
 # Win32 chooser (where it sits, its controls drawn and marked, clicks that
 # pick "800x600" and "windowed"), "play" opening a window of that size that
-# draws, a truncated picture reported in one line while the show goes on,
+# draws, both windows with the show's icon, a truncated picture reported in one line while the show goes on,
 # Escape ending it with status 0; "exit" and the close box ending with status
 # 0 and nothing opened; with no sound device the short show playing silently in real
 # time to its end; and a song shorter than the show's timeline ending it.
@@ -50,6 +50,14 @@ chooser_shot() {  # NAME: the chooser's client area, the pointer out of the way
     e2e_crop "$shot" "$1" "$client_x" "$client_y" "$client_w" "$client_h"
 }
 
+# The window's title-bar and task-bar icon is the show's own, from the .exe.
+expect_show_icon() {
+    local distance
+    distance=$(wine_icon_distance "$1" "$WIN_DIR/mardunqist.exe")
+    awk -v d="$distance" 'BEGIN { exit !(d <= 8) }' ||
+        e2e_fail "$2 does not carry the show's icon (mean difference $distance)"
+}
+
 # Bytes of a region of a screenshot that are not black (a drawn show).
 lit_bytes() {
     e2e_region "$1" 0 0 "$2" "$3" | fold -w 2 | grep -cv '^0[0-9a-f]$' || true
@@ -65,13 +73,14 @@ press_escape() {
 # --- the chooser: drawn, marked as clicked; "play" a window of the choice -------
 E2E_DATA=$data
 open_chooser
+expect_show_icon "$CHOOSER" "the chooser"
 before=$(chooser_shot chooser)
 # Controls drawn: each row holds dark label pixels on the light background.
 for y in 20 40 60 90; do
     dark=$(e2e_dark_runs "$before" y $((y + 10)) 128)
     [ -n "$dark" ] || e2e_fail "no control drawn in the row at y = $y"
 done
-[ "$(e2e_dark_runs "$before" x 10 128)" != "" ] || e2e_fail "no \"play\" button drawn"
+[ "$(e2e_dark_runs "$before" x 48 128)" != "" ] || e2e_fail "no \"play\" button drawn"
 e2e_click "$CHOOSER" 125 50
 e2e_click "$CHOOSER" 125 100
 marks_moved() { e2e_marks_moved "$before" "$(chooser_shot chooser-800-windowed)" 144; }
@@ -80,6 +89,7 @@ e2e_click "$CHOOSER" 48 145
 e2e_wait_window "$title" 60 "$CHOOSER"
 show=$E2E_WINDOW
 [ "$(e2e_window_size "$show")" = 800x600 ] || e2e_fail "show window is $(e2e_window_size "$show"), not 800x600"
+expect_show_icon "$show" "the show's window"
 sleep 2
 e2e_expect_running
 shot=$(e2e_screenshot show-800x600)

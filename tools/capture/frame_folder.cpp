@@ -1,18 +1,17 @@
 #include "frame_folder.h"
 
 #include "sound_writer.h"
+#include "files/path_text.h"
+#include "files/whole_file.h"
 #include "platform/end_signals.h"
 #include "platform/files.h"
-#include "files/whole_file.h"
 
 #include <png.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-
-namespace fs = std::filesystem;
+#include <unistd.h>
 
 namespace {
 
@@ -26,16 +25,15 @@ public:
 
     bool start(std::string* error) override
     {
-        std::error_code ec;
         for (int attempt = 0; temporary_.empty() && attempt < 100; ++attempt) {
             const std::string name = WholeFile::temporaryName(folder_, attempt);
-            if (fs::create_directory(name, ec))
+            if (makeFolder(name))
                 temporary_ = name;
-            else if (ec && ec != std::errc::file_exists)
+            else if (errno != EEXIST)
                 break;
         }
         if (temporary_.empty()) {
-            *error = shownAs_ + ": " + (ec ? ec.message() : std::strerror(EEXIST));
+            *error = fileError(shownAs_);
             return false;
         }
         return sound_.open(temporary_ + "/audio.wav", sampleRate_, error);
@@ -63,16 +61,16 @@ public:
         }
         // An earlier capture (or an empty folder) trades places with the new
         // one in one step, and goes only after that.
-        std::error_code ec;
-        const bool replacing = fs::exists(fs::symlink_status(folder_, ec));
+        EntryKind kind = EntryKind::missing;
+        const bool replacing = entryKind(folder_, Links::refuse, &kind) && kind != EntryKind::missing;
         if (replacing && !exchangeNames(temporary_, folder_) && !replaceByTwoRenames(error))
             return false;
-        if (!replacing && std::rename(temporary_.c_str(), folder_.c_str()) != 0) {
+        if (!replacing && !replaceName(temporary_, folder_)) {
             *error = fileError(shownAs_);
             return false;
         }
         if (replacing)
-            fs::remove_all(temporary_, ec);
+            removeTree(temporary_);
         temporary_.clear();
         return true;
     }
@@ -81,8 +79,7 @@ public:
     {
         sound_.discard();
         if (!temporary_.empty()) {
-            std::error_code ec;
-            fs::remove_all(temporary_, ec);
+            removeTree(temporary_);
             temporary_.clear();
         }
     }
@@ -93,7 +90,7 @@ private:
     bool shown(bool ok, std::string* error) const
     {
         if (!ok && error->starts_with(temporary_ + "/"))
-            *error = (fs::path(shownAs_) / error->substr(temporary_.size() + 1)).string();
+            *error = textOf(pathOf(shownAs_) / pathOf(error->substr(temporary_.size() + 1)));
         return ok;
     }
 
@@ -102,16 +99,16 @@ private:
     bool replaceByTwoRenames(std::string* error)
     {
         const std::string aside = temporary_ + ".old";
-        if (std::rename(folder_.c_str(), aside.c_str()) != 0) {
+        if (!replaceName(folder_, aside)) {
             *error = fileError(shownAs_);
             return false;
         }
-        if (std::rename(temporary_.c_str(), folder_.c_str()) != 0) {
+        if (!replaceName(temporary_, folder_)) {
             *error = fileError(shownAs_);
-            std::rename(aside.c_str(), folder_.c_str());
+            replaceName(aside, folder_);
             return false;
         }
-        std::rename(aside.c_str(), temporary_.c_str());
+        replaceName(aside, temporary_);
         return true;
     }
 
@@ -126,9 +123,13 @@ private:
 bool writePng(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgbaBottomUp,
               std::string* error)
 {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
+    // The frames go into a folder of the capture's own making: every name is new.
+    const int fd = createNewFile(path);
+    std::FILE* f = fd >= 0 ? fdopen(fd, "wb") : nullptr;
     if (!f) {
         *error = fileError(path);
+        if (fd >= 0)
+            close(fd);
         return false;
     }
     errno = 0;  // so that a failed write is told from any other failure

@@ -164,6 +164,7 @@ int capture(const CaptureOptions& options)
 
 int main(int argc, char** argv)
 {
+    startProgram(&argc, &argv);
     CaptureOptions options;
     std::string error;
     if (!parseCaptureOptions(CaptureTool::native, argc, argv, &options, &error))

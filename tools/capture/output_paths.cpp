@@ -1,17 +1,18 @@
 #include "output_paths.h"
 
+#include "files/path_text.h"
+#include "platform/files.h"
+
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-
-namespace fs = std::filesystem;
 
 namespace {
 
 // '/', and on Windows also its own backslash.
 bool isSeparator(char c)
 {
-    return c == '/' || c == fs::path::preferred_separator;
+    return c == '/' || c == std::filesystem::path::preferred_separator;
 }
 
 std::string withoutTrailingSlashes(std::string path)
@@ -21,22 +22,19 @@ std::string withoutTrailingSlashes(std::string path)
     return path;
 }
 
-// What is under the name itself, a link not followed; fs::file_type::not_found
-// when nothing is, and none with *error set when the name cannot be looked at.
-fs::file_type entryType(const std::string& path, const std::string& shownAs, std::string* error)
+// What is under the name itself, a link not followed; false with *error set
+// when the name cannot be looked at.
+bool lookAt(const std::string& path, const std::string& shownAs, EntryKind* kind, std::string* error)
 {
-    std::error_code ec;
-    const fs::file_status status = fs::symlink_status(path, ec);
-    if (ec && status.type() != fs::file_type::not_found) {
-        *error = shownAs + ": " + ec.message();
-        return fs::file_type::none;
-    }
-    return status.type();
+    if (entryKind(path, Links::refuse, kind))
+        return true;
+    *error = shownAs + ": " + std::strerror(errno);
+    return false;
 }
 
 std::string folderOf(const std::string& path)
 {
-    const std::string parent = fs::path(path).parent_path().string();
+    const std::string parent = textOf(pathOf(path).parent_path());
     return parent.empty() ? "." : parent;
 }
 
@@ -44,13 +42,14 @@ std::string folderOf(const std::string& path)
 
 bool outputIsFolder(const std::string& output)
 {
-    std::error_code ec;
-    return (!output.empty() && isSeparator(output.back())) || fs::is_directory(output, ec);
+    EntryKind kind = EntryKind::missing;
+    return (!output.empty() && isSeparator(output.back())) ||
+           (entryKind(output, Links::follow, &kind) && kind == EntryKind::folder);
 }
 
 std::string lowerExtension(const std::string& path)
 {
-    std::string ext = fs::path(path).extension().string();
+    std::string ext = textOf(pathOf(path).extension());
     for (char& c : ext)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return ext;
@@ -59,13 +58,12 @@ std::string lowerExtension(const std::string& path)
 bool checkFolderOf(const std::string& path, std::string* error)
 {
     const std::string parent = folderOf(path);
-    std::error_code ec;
-    const fs::file_status status = fs::status(parent, ec);
-    if (ec) {
-        *error = parent + ": " + ec.message();
+    EntryKind kind = EntryKind::missing;
+    if (!entryKind(parent, Links::follow, &kind) || kind == EntryKind::missing) {
+        *error = parent + ": " + std::strerror(errno);
         return false;
     }
-    if (!fs::is_directory(status)) {
+    if (kind != EntryKind::folder) {
         *error = parent + ": " + std::strerror(ENOTDIR);
         return false;
     }
@@ -74,12 +72,12 @@ bool checkFolderOf(const std::string& path, std::string* error)
 
 bool checkOutputFile(const std::string& path, bool force, std::string* error)
 {
-    const fs::file_type type = entryType(path, path, error);
-    if (type == fs::file_type::none)
+    EntryKind kind = EntryKind::missing;
+    if (!lookAt(path, path, &kind, error))
         return false;
-    if (type == fs::file_type::not_found)
+    if (kind == EntryKind::missing)
         return checkFolderOf(path, error);
-    if (type == fs::file_type::directory) {
+    if (kind == EntryKind::folder) {
         *error = path + ": " + std::strerror(EISDIR);
         return false;
     }
@@ -102,40 +100,43 @@ bool isCaptureFileName(const std::string& name)
 bool checkCaptureFolder(const std::string& output, bool force, std::string* folder, std::string* error)
 {
     *folder = withoutTrailingSlashes(output);
-    const std::string name = fs::path(*folder).filename().string();
+    const std::string name = textOf(pathOf(*folder).filename());
     if (*folder == "/" || name == "." || name == "..") {
         *error = output + ": the capture takes the folder's place; name a new folder instead";
         return false;
     }
-    const fs::file_type type = entryType(*folder, output, error);
-    if (type == fs::file_type::none)
+    EntryKind kind = EntryKind::missing;
+    if (!lookAt(*folder, output, &kind, error))
         return false;
-    if (type == fs::file_type::not_found)
+    if (kind == EntryKind::missing)
         return checkFolderOf(*folder, error);
     // A link to a folder: the capture goes where it points.
-    std::error_code ec;
-    if (type == fs::file_type::symlink)
-        *folder = fs::canonical(*folder, ec).string();
-    if (ec || !fs::is_directory(*folder, ec)) {
-        *error = output + ": " + (ec ? ec.message() : std::strerror(ENOTDIR));
+    if (kind == EntryKind::link) {
+        *folder = linkTarget(*folder);
+        if (folder->empty()) {
+            *error = output + ": " + std::strerror(errno);
+            return false;
+        }
+    }
+    const bool looked = entryKind(*folder, Links::follow, &kind);
+    if (!looked || kind != EntryKind::folder) {
+        *error = output + ": " + std::strerror(looked && kind != EntryKind::missing ? ENOTDIR : errno);
         return false;
     }
     // What may be replaced is an earlier capture, and only with --force;
     // anything else in the folder is the user's.
-    bool holdsCapture = false;
-    for (fs::directory_iterator entry(*folder, ec), end; !ec && entry != end; entry.increment(ec)) {
-        const std::string file = entry->path().filename().string();
+    std::vector<std::string> files;
+    if (!listFolder(*folder, &files)) {
+        *error = output + ": " + std::strerror(errno);
+        return false;
+    }
+    for (const std::string& file : files) {
         if (!isCaptureFileName(file)) {
             *error = output + ": holds " + file + ", which is not a capture's; name a new or empty folder";
             return false;
         }
-        holdsCapture = true;
     }
-    if (ec) {
-        *error = output + ": " + ec.message();
-        return false;
-    }
-    if (holdsCapture && !force) {
+    if (!files.empty() && !force) {
         *error = output + ": already holds a capture; use --force to replace it";
         return false;
     }

@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -145,7 +144,7 @@ public:
         muxer_.kill();
         for (std::string* name : {&videoTemporary_, &soundTemporary_, &finalTemporary_}) {
             if (!name->empty())
-                unlink(name->c_str());
+                removeFile(*name);
             name->clear();
         }
     }

@@ -58,3 +58,51 @@ wine_expect_quiet() {
         e2e_fail "$1: unexpected messages on stderr"
     fi
 }
+
+# wine_path PATH: an absolute path as Wine's drive Z: names it (winepath -w
+# cuts paths at 260 characters).
+wine_path() {
+    local path=${1//\//\\}
+    echo "Z:$path"
+}
+
+# wine_console_text FILE: what a terminal shows of Wine's console output in
+# FILE (a transcript from script): its cursor moves as spaces, nothing else
+# of its escape sequences, no CRs.
+wine_console_text() {
+    python3 -c '
+import re, sys
+text = open(sys.argv[1], "rb").read().decode("utf-8", "replace")
+text = re.sub(r"\x1b\[(\d*)C", lambda m: " " * int(m.group(1) or 1), text)
+text = re.sub(r"\x1b\[[0-9;?]*[A-Za-z]", "", text)
+sys.stdout.write(text.replace("\r", ""))' "$1"
+}
+
+# wine_icon_distance WINDOW EXE: how far the window's 32x32 icon, as Wine
+# hands it to X (_NET_WM_ICON), is from the 32-pixel image of EXE's first
+# icon group: the mean difference of its A, R, G and B values (0 to 255).
+wine_icon_distance() {
+    local dir="$E2E_TMP/icon-$1"
+    mkdir -p "$dir"
+    wrestool -x --type=14 --name=1 "$2" >"$dir/group.ico" &&
+        icotool -x --width=32 --output="$dir" "$dir/group.ico" &&
+        ffmpeg -nostdin -loglevel error -y -i "$dir"/group_*_32x32x32.png -f rawvideo -pix_fmt argb "$dir/exe.argb" &&
+        timeout 10 xprop -id "$1" -notype -f _NET_WM_ICON 32c '=$0+\n' _NET_WM_ICON >"$dir/window.txt" ||
+        e2e_fail "cannot read the icons of window $1 and $2"
+    python3 - "$dir/window.txt" "$dir/exe.argb" <<'PYTHON'
+import sys
+values = [int(v) for v in open(sys.argv[1]).read().split("=", 1)[1].replace(",", " ").split()]
+icon = None
+while values:
+    width, height = values[0], values[1]
+    if width == height == 32:
+        icon = values[2:2 + 32 * 32]
+    values = values[2 + width * height:]
+if icon is None:
+    print(255)
+    sys.exit()
+exe = open(sys.argv[2], "rb").read()
+window = b"".join(v.to_bytes(4, "big") for v in icon)
+print(round(sum(abs(a - b) for a, b in zip(window, exe)) / len(exe), 1))
+PYTHON
+}

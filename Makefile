@@ -10,13 +10,21 @@ FUZZ_SECONDS ?= 60
 # Where `make install` puts the show; DESTDIR stages it elsewhere.
 PREFIX ?= /usr/local
 
-.PHONY: all deps web-deps windows-deps configure build run web serve-web windows test install uninstall package \
+.PHONY: all deps package-deps test-deps web-deps windows-deps programs configure build run web serve-web windows \
+	test install uninstall package \
 	bench bench-web bench-windows fuzz check-sanitize clean
 
 all: build
 
+# What the show needs; what its package adds; what the tests add.
 deps:
 	@scripts/install-deps
+
+package-deps:
+	@scripts/install-deps --package
+
+test-deps:
+	@scripts/install-deps --test
 
 web-deps:
 	@scripts/install-deps --web
@@ -27,15 +35,24 @@ windows-deps:
 	@scripts/install-deps --windows
 	@scripts/windows-deps $(WINDOWS_BUILD)/deps
 
-configure: deps
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DMARDUNQIST_WEB_BUILD=$(CURDIR)/$(WEB_BUILD) \
-		-DMARDUNQIST_WINDOWS_BUILD=$(CURDIR)/$(WINDOWS_BUILD) >/dev/null
+CMAKE_CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DMARDUNQIST_WEB_BUILD=$(CURDIR)/$(WEB_BUILD) \
+	-DMARDUNQIST_WINDOWS_BUILD=$(CURDIR)/$(WINDOWS_BUILD)
+
+# The three programs and the data they play, nothing of the tests. A new
+# build tree gets no tests; one that `make build` made keeps them.
+programs: deps
+	@$(CMAKE_CONFIGURE) $(if $(wildcard $(BUILD)/CMakeCache.txt),,-DMARDUNQIST_TESTS=OFF) >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target programs
+
+# Everything native, the tests included.
+configure: test-deps
+	@$(CMAKE_CONFIGURE) -DMARDUNQIST_TESTS=ON >/dev/null
 
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
 # The build generates the default data folder.
-run: build
+run: programs
 	cd $(SHOW_DIR) && ../mardunqist
 
 # The browser build: a static site in $(WEB_BUILD)/site, the web capture beside it.
@@ -59,7 +76,7 @@ windows: build windows-deps
 test: build web windows
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-install: build
+install: programs
 	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 # Takes away what `make install` with the same PREFIX and DESTDIR put in place,
@@ -69,12 +86,12 @@ uninstall:
 		-DMARDUNQIST_RECORDS="$(abspath $(BUILD))/install-records" -P packaging/install_record.cmake
 
 # The Debian package, in $(BUILD).
-package: build
+package: programs package-deps
 	@cd $(BUILD) && cpack
 
 # Frame cost, whole-show speed, start-up, memory and capture throughput, in a
 # Release build of its own (bench/run says what each figure means).
-bench: deps
+bench: test-deps
 	@cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DMARDUNQIST_BENCH=ON >/dev/null
 	@cmake --build $(BUILD)-bench -j $(JOBS) --target step_bench whole_show whole_show_plain gentle_show startup_probe \
 		mardunqist mardunqist-capture mardunqist-assets
@@ -102,7 +119,7 @@ fuzz: build
 		-malloc_limit_mb=300 -rss_limit_mb=2048 -close_fd_mask=2 -max_len=65536 corpus
 
 # Every test again under AddressSanitizer and UndefinedBehaviorSanitizer.
-check-sanitize: deps
+check-sanitize: test-deps
 	@cmake -S . -B $(BUILD)-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMARDUNQIST_SANITIZE=ON >/dev/null
 	@cmake --build $(BUILD)-sanitize -j $(JOBS)
 	@cd $(BUILD)-sanitize && LD_PRELOAD=$(CURDIR)/$(BUILD)-sanitize/libno_dlclose.so \

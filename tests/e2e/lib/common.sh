@@ -266,6 +266,17 @@ e2e_region() {
         od -An -v -tx1 | tr -d ' \n'
 }
 
+# e2e_lit_pixels SCREENSHOT WINDOW: how many pixels of WINDOW in the
+# screenshot are brighter than grey 48 (a dark or unpainted window has none).
+e2e_lit_pixels() {
+    local size origin
+    size=$(e2e_window_size "$2")
+    origin=$(e2e_window_origin "$2")
+    timeout 30 ffmpeg -nostdin -loglevel error -i "$1" \
+            -vf "crop=${size%x*}:${size#*x}:${origin%,*}:${origin#*,}" -f rawvideo -pix_fmt gray - </dev/null |
+        od -An -v -tu1 | awk '{ for (i = 1; i <= NF; i++) if ($i > 48) n++ } END { print n + 0 }'
+}
+
 # e2e_dark_runs FILE x|y N [THRESHOLD]: along the column x = N (or the row
 # y = N) of a PNG, the runs of pixels darker than THRESHOLD (grey 0-255,
 # default 215), as "first-last first-last ...". Borders and marks of light

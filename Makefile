@@ -11,7 +11,7 @@ FUZZ_SECONDS ?= 60
 PREFIX ?= /usr/local
 
 .PHONY: all deps package-deps test-deps web-deps windows-deps programs configure build run web serve-web windows \
-	test install uninstall package \
+	test install uninstall package test-debian13 \
 	bench bench-web bench-windows fuzz check-sanitize clean
 
 all: build
@@ -89,6 +89,12 @@ uninstall:
 package: programs package-deps
 	@cd $(BUILD) && cpack
 
+# In a Debian 13 root made with debootstrap (kept in $(BUILD)/debian13): the
+# README's set-up and build, the native suites, the package, and the package
+# installed into a bare root, where it plays; the Debian 12 package too.
+test-debian13: package test-deps
+	@tests/debian13/run.sh $(BUILD)/debian13 $(BUILD)
+
 # Frame cost, whole-show speed, start-up, memory and capture throughput, in a
 # Release build of its own (bench/run says what each figure means).
 bench: test-deps
@@ -128,7 +134,8 @@ check-sanitize: test-deps
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
 # The Windows libraries' cache ($(WINDOWS_BUILD)/deps) stays: it is rebuilt
-# only when the native libraries' versions change.
+# only when the native libraries' versions change. --one-file-system: never
+# into anything left mounted in a Debian 13 root.
 clean:
-	rm -rf $(BUILD) $(BUILD)-fuzz $(BUILD)-sanitize $(WEB_BUILD) \
+	rm -rf --one-file-system $(BUILD) $(BUILD)-fuzz $(BUILD)-sanitize $(WEB_BUILD) \
 		$(filter-out $(WINDOWS_BUILD)/deps,$(wildcard $(WINDOWS_BUILD)/*))

@@ -11,7 +11,7 @@ FUZZ_SECONDS ?= 60
 PREFIX ?= /usr/local
 
 .PHONY: all deps package-deps test-deps web-deps windows-deps programs configure build run web serve-web windows \
-	test install uninstall package test-debian13 \
+	test install uninstall package linux-portable test-debian13 test-linux-portable \
 	bench bench-web bench-windows fuzz check-sanitize clean
 
 all: build
@@ -89,11 +89,22 @@ uninstall:
 package: programs package-deps
 	@cd $(BUILD) && cpack
 
+# build/mardunqist-linux-x86_64.tar.gz: the programs and data with the
+# libraries other distributions may lack, for any x86-64 Linux with GTK 3
+# and GL; SDL2 built once from Debian's source into $(BUILD)-portable.
+linux-portable: programs package-deps
+	@scripts/linux-portable $(BUILD) $(BUILD)-portable $(BUILD)/mardunqist-linux-x86_64.tar.gz
+
 # In a Debian 13 root made with debootstrap (kept in $(BUILD)/debian13): the
 # README's set-up and build, the native suites, the package, and the package
 # installed into a bare root, where it plays; the Debian 12 package too.
 test-debian13: package test-deps
 	@tests/debian13/run.sh $(BUILD)/debian13 $(BUILD)
+
+# The portable build unpacked in a Debian 13 root that has GTK 3 and GL but
+# none of the bundled libraries.
+test-linux-portable: linux-portable test-deps
+	@tests/debian13/portable.sh $(BUILD)/debian13 $(BUILD)/mardunqist-linux-x86_64.tar.gz
 
 # Frame cost, whole-show speed, start-up, memory and capture throughput, in a
 # Release build of its own (bench/run says what each figure means).
@@ -133,9 +144,10 @@ check-sanitize: test-deps
 		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitize/lsan.supp:print_suppressions=0 \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
-# The Windows libraries' cache ($(WINDOWS_BUILD)/deps) stays: it is rebuilt
-# only when the native libraries' versions change. --one-file-system: never
-# into anything left mounted in a Debian 13 root.
+# The Windows libraries' cache ($(WINDOWS_BUILD)/deps) and the portable
+# build's SDL2 ($(BUILD)-portable) stay: each is rebuilt only when the native
+# libraries' versions change. --one-file-system: never into anything left
+# mounted in a Debian 13 root.
 clean:
 	rm -rf --one-file-system $(BUILD) $(BUILD)-fuzz $(BUILD)-sanitize $(WEB_BUILD) \
 		$(filter-out $(WINDOWS_BUILD)/deps,$(wildcard $(WINDOWS_BUILD)/*))

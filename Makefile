@@ -12,7 +12,7 @@ PREFIX ?= /usr/local
 
 .PHONY: all deps package-deps test-deps web-deps windows-deps programs configure build run web serve-web windows \
 	test install uninstall package linux-portable test-debian13 test-linux-portable \
-	bench bench-web bench-windows fuzz check-sanitize clean
+	bench bench-web bench-windows fuzz check-sanitize check-clang clean
 
 all: build
 
@@ -144,10 +144,17 @@ check-sanitize: test-deps
 		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitize/lsan.supp:print_suppressions=0 \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
+# Every native program and test compiled with clang, warnings as errors
+# (GCC's are in `make build`; CI=true makes them errors there).
+check-clang: test-deps
+	@CC=clang CXX=clang++ cmake -S . -B $(BUILD)-clang -DCMAKE_BUILD_TYPE=Release -DMARDUNQIST_TESTS=ON \
+		-DMARDUNQIST_WERROR=ON >/dev/null
+	@nice cmake --build $(BUILD)-clang -j $(JOBS)
+
 # The Windows libraries' cache ($(WINDOWS_BUILD)/deps) and the portable
 # build's SDL2 ($(BUILD)-portable) stay: each is rebuilt only when the native
 # libraries' versions change. --one-file-system: never into anything left
 # mounted in a Debian 13 root.
 clean:
-	rm -rf --one-file-system $(BUILD) $(BUILD)-fuzz $(BUILD)-sanitize $(WEB_BUILD) \
+	rm -rf --one-file-system $(BUILD) $(BUILD)-fuzz $(BUILD)-sanitize $(BUILD)-clang $(WEB_BUILD) \
 		$(filter-out $(WINDOWS_BUILD)/deps,$(wildcard $(WINDOWS_BUILD)/*))

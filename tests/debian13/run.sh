@@ -41,14 +41,14 @@ step() {
         tail -n 60 "$logs/$name.log" >&2
         d13_fail "$name failed with status $status (log: $logs/$name.log; root kept in $root)"
     fi
-    timings+=("$(printf '%-28s %5d s' "$name" $(( $(d13_now) - started )))")
+    timings+=("$(printf '%-44s %5d s' "$name" $(( $(d13_now) - started )))")
 }
 
 installed_count() { d13_in "$1" dpkg-query -W -f='${db:Status-Status}\n' | grep -cx installed; }
 
 started=$(d13_now)
 d13_bare
-timings+=("$(printf '%-28s %5d s' "bare root" $(( $(d13_now) - started )))")
+timings+=("$(printf '%-44s %5d s' "bare root" $(( $(d13_now) - started )))")
 
 # 1. Every set's names, resolved by Debian 13's apt (nothing is installed).
 for set in "" --package --test --web --windows; do
@@ -72,13 +72,11 @@ step "make build" "$root" "cd /root/mardunqist && make build"
 test_count=$(installed_count "$root")
 step "make run under Xvfb" "$root" "cd /root/mardunqist && bash tests/debian13/make_run.sh build ."
 chooser_ms=$(grep -o 'the chooser [0-9]* ms' "$logs/make run under Xvfb.log" | grep -o '[0-9]*')
-cp "$tree"/build/test-output/e2e/make-run/*.png "$screens/"
+cp -r "$tree/build/test-output/e2e/make-run" "$screens/"
 step "native suites" "$root" \
     "cd /root/mardunqist/build && ctest -E '^(web|windows)[.]' -j 2 --output-on-failure"
 tail -n 3 "$logs/native suites.log" | grep -m 1 'tests passed' >&2 || true
-for name in chooser show; do
-    cp "$tree/build/test-output/e2e/$name"/*.png "$screens/" 2>/dev/null || true
-done
+cp -r "$tree/build/test-output/e2e/chooser" "$tree/build/test-output/e2e/show" "$screens/"
 step "make package" "$root" "cd /root/mardunqist && make package"
 debian13_deb=$(ls "$tree"/build/mardunqist_*.deb)
 cp "$debian13_deb" "$D13_CACHE/"
@@ -114,6 +112,6 @@ total=$(( $(d13_now) - run_started ))
     echo "[debian13] make run: the chooser $chooser_ms ms after the command, in a built tree"
     echo "[debian13] time of each part:"
     printf '    %s\n' "${timings[@]}"
-    printf '    %-28s %5d s\n' "in all" "$total"
+    printf '    %-44s %5d s\n' "in all" "$total"
     echo "[debian13] screenshots in $screens"
 } | tee "$D13_CACHE/summary.txt" >&2

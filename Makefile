@@ -11,13 +11,21 @@ FUZZ_SECONDS ?= 60
 # Where `make install` puts the show; DESTDIR stages it elsewhere.
 PREFIX ?= /usr/local
 
-.PHONY: all deps web-deps windows-deps configure build run web serve-web windows check test install uninstall package \
-	bench bench-web bench-windows fuzz check-sanitize clean
+.PHONY: all deps package-deps test-deps web-deps windows-deps programs configure build run web serve-web windows \
+	check test install uninstall package linux-portable test-debian13 test-linux-portable \
+	bench bench-web bench-windows fuzz check-sanitize check-clang clean
 
 all: build
 
+# What the show needs; what its package adds; what the tests add.
 deps:
 	@scripts/install-deps
+
+package-deps:
+	@scripts/install-deps --package
+
+test-deps:
+	@scripts/install-deps --test
 
 web-deps:
 	@scripts/install-deps --web
@@ -28,15 +36,24 @@ windows-deps:
 	@scripts/install-deps --windows
 	@scripts/windows-deps $(WINDOWS_BUILD)/deps
 
-configure: deps
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DMARDUNQIST_WEB_BUILD=$(CURDIR)/$(WEB_BUILD) \
-		-DMARDUNQIST_WINDOWS_BUILD=$(CURDIR)/$(WINDOWS_BUILD) >/dev/null
+CMAKE_CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DMARDUNQIST_WEB_BUILD=$(CURDIR)/$(WEB_BUILD) \
+	-DMARDUNQIST_WINDOWS_BUILD=$(CURDIR)/$(WINDOWS_BUILD)
+
+# The three programs and the data they play, nothing of the tests. A new
+# build tree gets no tests; one that `make build` made keeps them.
+programs: deps
+	@$(CMAKE_CONFIGURE) $(if $(wildcard $(BUILD)/CMakeCache.txt),,-DMARDUNQIST_TESTS=OFF) >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target programs
+
+# Everything native, the tests included.
+configure: test-deps
+	@$(CMAKE_CONFIGURE) -DMARDUNQIST_TESTS=ON >/dev/null
 
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
 # The build generates the default data folder.
-run: build
+run: programs
 	cd $(SHOW_DIR) && ../mardunqist
 
 # The browser build: a static site in $(WEB_BUILD)/site, the web capture beside it.
@@ -66,7 +83,7 @@ check: build
 test: build web windows
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-install: build
+install: programs
 	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 # Takes away what `make install` with the same PREFIX and DESTDIR put in place,
@@ -76,12 +93,29 @@ uninstall:
 		-DMARDUNQIST_RECORDS="$(abspath $(BUILD))/install-records" -P packaging/install_record.cmake
 
 # The Debian package, in $(BUILD).
-package: build
+package: programs package-deps
 	@cd $(BUILD) && cpack
+
+# build/mardunqist-linux-x86_64.tar.gz: the programs and data with the
+# libraries other distributions may lack, for any x86-64 Linux with GTK 3
+# and GL; SDL2 built once from Debian's source into $(BUILD)-portable.
+linux-portable: programs package-deps
+	@scripts/linux-portable $(BUILD) $(BUILD)-portable $(BUILD)/mardunqist-linux-x86_64.tar.gz
+
+# In a Debian 13 root made with debootstrap (kept in $(BUILD)/debian13): the
+# README's set-up and build, the native suites, the package, and the package
+# installed into a bare root, where it plays; the Debian 12 package too.
+test-debian13: package test-deps
+	@tests/debian13/run.sh $(BUILD)/debian13 $(BUILD)
+
+# The portable build unpacked in a Debian 13 root that has GTK 3 and GL but
+# none of the bundled libraries.
+test-linux-portable: linux-portable test-deps
+	@tests/debian13/portable.sh $(BUILD)/debian13 $(BUILD)/mardunqist-linux-x86_64.tar.gz
 
 # Frame cost, whole-show speed, start-up, memory and capture throughput, in a
 # Release build of its own (bench/run says what each figure means).
-bench: deps
+bench: test-deps
 	@cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DMARDUNQIST_BENCH=ON >/dev/null
 	@cmake --build $(BUILD)-bench -j $(JOBS) --target step_bench whole_show whole_show_plain gentle_show startup_probe present_bench \
 		mardunqist mardunqist-capture mardunqist-assets
@@ -109,7 +143,7 @@ fuzz: build
 		-malloc_limit_mb=300 -rss_limit_mb=2048 -close_fd_mask=2 -max_len=65536 corpus
 
 # Every test again under AddressSanitizer and UndefinedBehaviorSanitizer.
-check-sanitize: deps
+check-sanitize: test-deps
 	@cmake -S . -B $(BUILD)-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMARDUNQIST_SANITIZE=ON >/dev/null
 	@cmake --build $(BUILD)-sanitize -j $(JOBS)
 	@cd $(BUILD)-sanitize && LD_PRELOAD=$(CURDIR)/$(BUILD)-sanitize/libno_dlclose.so \
@@ -117,8 +151,17 @@ check-sanitize: deps
 		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitize/lsan.supp:print_suppressions=0 \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
-# The Windows libraries' cache ($(WINDOWS_BUILD)/deps) stays: it is rebuilt
-# only when the native libraries' versions change.
+# Every native program and test compiled with clang, warnings as errors
+# (GCC's are in `make build`; CI=true makes them errors there).
+check-clang: test-deps
+	@CC=clang CXX=clang++ cmake -S . -B $(BUILD)-clang -DCMAKE_BUILD_TYPE=Release -DMARDUNQIST_TESTS=ON \
+		-DMARDUNQIST_WERROR=ON >/dev/null
+	@nice cmake --build $(BUILD)-clang -j $(JOBS)
+
+# The Windows libraries' cache ($(WINDOWS_BUILD)/deps) and the portable
+# build's SDL2 ($(BUILD)-portable) stay: each is rebuilt only when the native
+# libraries' versions change. --one-file-system: never into anything left
+# mounted in a Debian 13 root.
 clean:
-	rm -rf $(BUILD) $(BUILD)-fuzz $(BUILD)-sanitize $(WEB_BUILD) \
+	rm -rf --one-file-system $(BUILD) $(BUILD)-fuzz $(BUILD)-sanitize $(BUILD)-clang $(WEB_BUILD) \
 		$(filter-out $(WINDOWS_BUILD)/deps,$(wildcard $(WINDOWS_BUILD)/*))

@@ -56,7 +56,8 @@ protected:
         const std::unique_ptr<fxFragment> made = FragmentDirector::makeFragment(order);
         EXPECT_EQ(showrand::scriptedLeft(), 0) << "order " << order;
         showrand::clearScript();
-        return typeid(*made).name();
+        const fxFragment& fragment = *made;
+        return typeid(fragment).name();
     }
 };
 

@@ -6,6 +6,7 @@
 #include "support/tiny_module.h"
 #include "timeline/init_graphics.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>

@@ -38,6 +38,16 @@ double decibels(double amplitude)
     return 20.0 * std::log10(std::max(amplitude, 1e-12));
 }
 
+// libopenmpt 0.7 reports fractional tempos and deprecates the whole-number call.
+double currentTempo(const openmpt::module& module)
+{
+#if OPENMPT_API_VERSION_AT_LEAST(0, 7, 0)
+    return module.get_current_tempo2();
+#else
+    return module.get_current_tempo();
+#endif
+}
+
 // One pass through a module, as the show plays it: once, at 44.1 kHz, stereo.
 struct Playback {
     double reportedSeconds = 0.0;          // libopenmpt's own estimate
@@ -92,7 +102,7 @@ Playback play(const std::vector<std::uint8_t>& bytes)
             p.visitStartSeconds.push_back(now);
         }
         // Four rows a beat: a row lasts speed * 2.5 / tempo seconds.
-        const double bpm = 6.0 * module.get_current_tempo() / module.get_current_speed();
+        const double bpm = 6.0 * currentTempo(module) / module.get_current_speed();
         p.slowestBpm = std::min(p.slowestBpm, bpm);
         p.fastestBpm = std::max(p.fastestBpm, bpm);
         p.samples.insert(p.samples.end(), block.begin(), block.begin() + 2 * got);

@@ -293,6 +293,39 @@ e2e_expect_picture_at() {
     done
 }
 
+# e2e_lit_pixels SCREENSHOT WINDOW: how many pixels of WINDOW in the
+# screenshot are brighter than grey 48 (a dark or unpainted window has none).
+e2e_lit_pixels() {
+    local size origin
+    size=$(e2e_window_size "$2")
+    origin=$(e2e_window_origin "$2")
+    timeout 30 ffmpeg -nostdin -loglevel error -i "$1" \
+            -vf "crop=${size%x*}:${size#*x}:${origin%,*}:${origin#*,}" -f rawvideo -pix_fmt gray - </dev/null |
+        od -An -v -tu1 | awk '{ for (i = 1; i <= NF; i++) if ($i > 48) n++ } END { print n + 0 }'
+}
+
+# e2e_play_from_chooser: with the chooser of the program just started in
+# E2E_WINDOW, as a viewer would: a look at it (chooser.png), "windowed" and
+# "play", a look at the show's window 3 s later (show.png), which must have
+# light in it, then Escape and an exit with status 0. Sets E2E_LIT to the
+# window's lit pixels.
+e2e_play_from_chooser() {
+    local chooser=$E2E_WINDOW title shot
+    title=$(timeout 10 xdotool getwindowname "$chooser") || e2e_fail "the chooser has gone"
+    timeout 10 xdotool mousemove 0 0 || e2e_fail "cannot move the pointer"
+    e2e_screenshot chooser >/dev/null
+    e2e_click "$chooser" 125 100
+    e2e_click "$chooser" 48 145
+    e2e_wait_window "$title" 30 "$chooser"
+    sleep 3
+    shot=$(e2e_screenshot show)
+    E2E_LIT=$(e2e_lit_pixels "$shot" "$E2E_WINDOW")
+    [ "$E2E_LIT" -gt 500 ] || e2e_fail "the show's window is dark ($E2E_LIT lit pixels)"
+    e2e_key "$E2E_WINDOW" Escape
+    e2e_wait_exit 20
+    [ "$E2E_STATUS" -eq 0 ] || e2e_fail "the show ended with status $E2E_STATUS"
+}
+
 # e2e_dark_runs FILE x|y N [THRESHOLD]: along the column x = N (or the row
 # y = N) of a PNG, the runs of pixels darker than THRESHOLD (grey 0-255,
 # default 215), as "first-last first-last ...". Borders and marks of light

@@ -84,7 +84,7 @@ FrameChange FrameChange::between(const FrameLight& before, const FrameLight& aft
 FlashCheck::FlashCheck(double framesPerSecond, bool byTime, const FlashRules& rules)
     : rules_(rules), byTime_(byTime), framesPerSecond_(framesPerSecond),
       // Rounded up where IRIS rounds to the nearest: a second can hold that
-      // many frames (60 at 59.94 fps, 25 at 24.5 fps, where IRIS counts 24).
+      // many frames (25 at 24.4 fps, where IRIS counts 24).
       windowFrames_(byTime ? 0 : std::max(1, static_cast<int>(std::ceil(framesPerSecond - 1e-9))))
 {
 }

@@ -72,5 +72,6 @@ std::string flashSummary(const FlashCheck& check)
     if (warnings > 0)
         return format("pass with warnings: %llu of %llu frames warn, in %d of %zu seconds", warnings,
                       static_cast<unsigned long long>(check.frames()), warningSeconds, seconds);
-    return format("pass: %llu frames, %zu seconds", static_cast<unsigned long long>(check.frames()), seconds);
+    return format("pass: %llu frames, %zu second%s", static_cast<unsigned long long>(check.frames()), seconds,
+                  seconds == 1 ? "" : "s");
 }

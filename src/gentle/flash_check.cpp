@@ -33,56 +33,82 @@ const char* flashVerdictName(FlashVerdict verdict)
     return "?";
 }
 
-void FrameLight::measure(const std::uint8_t* pixels, int width, int height, int bytesPerPixel)
+namespace {
+
+// The brightest green or blue (a byte) a pixel of each red byte can have
+// and still be saturated red: each must be at most a quarter of red in
+// linear light. A byte above it rules the pixel out before any division.
+struct RedLimits {
+    std::uint8_t otherAtMost[256];
+
+    RedLimits()
+    {
+        const float* linear = linearlight::linearTable();
+        for (int r = 0; r < 256; ++r) {
+            int other = 0;
+            while (other < 255 && linear[other + 1] * 4 <= linear[r] * 1.0001f)
+                ++other;
+            otherAtMost[r] = static_cast<std::uint8_t>(other);
+        }
+    }
+};
+
+const RedLimits& redLimits()
+{
+    static const RedLimits limits;
+    return limits;
+}
+
+} // namespace
+
+FrameChange FrameLight::measure(const std::uint8_t* pixels, int width, int height, int bytesPerPixel,
+                                const FrameLight& before)
 {
     const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     luminance_.resize(count);
     red_.resize(count);
+    const bool compared = before.pixels() == count;
     const float* linear = linearlight::linearTable();
+    const std::uint8_t* otherAtMost = redLimits().otherAtMost;
     // Sums in double, where IRIS's means end in single precision: the same
     // frame then gives the same mean whatever the order of its pixels.
     double luminanceSum = 0, redSum = 0;
+    std::size_t luminancePixels = 0, redPixels = 0;
+    float* luminance = luminance_.data();
+    float* red = red_.data();
+    // Not compared, a frame is counted against itself and the count dropped.
+    const float* luminanceBefore = compared ? before.luminance_.data() : luminance;
+    const float* redBefore = compared ? before.red_.data() : red;
     const std::uint8_t* p = pixels;
     for (std::size_t i = 0; i < count; ++i, p += bytesPerPixel) {
         const float r = linear[p[0]], g = linear[p[1]], b = linear[p[2]];
         const float y = 0.0722f * b + 0.7152f * g + 0.2126f * r;
         float saturation = 0;
-        // Red is saturated only where it outweighs green and blue together
-        // four times, in linear light; a byte not above both never is.
-        if (p[0] > p[1] && p[0] > p[2] && r / (r + g + b) >= 0.8f)
+        if (p[1] <= otherAtMost[p[0]] && p[2] <= otherAtMost[p[0]] && p[0] > 0 && r / (r + g + b) >= 0.8f)
             saturation = (r - g - b) * 320;
-        luminance_[i] = y;
-        red_[i] = saturation;
+        luminancePixels += luminanceBefore[i] != y;
+        redPixels += redBefore[i] != saturation;
+        luminance[i] = y;
+        red[i] = saturation;
         luminanceSum += y;
         redSum += saturation;
     }
     meanLuminance_ = count ? luminanceSum / static_cast<double>(count) : 0;
     meanRed_ = count ? redSum / static_cast<double>(count) : 0;
-}
 
-FrameChange FrameChange::between(const FrameLight& before, const FrameLight& after)
-{
     FrameChange change;
-    change.luminanceBefore = change.luminanceAfter = after.meanLuminance_;
-    change.redBefore = change.redAfter = after.meanRed_;
-    change.pixels = after.pixels();
-    if (before.pixels() != after.pixels())
-        return change;
-    change.luminanceBefore = before.meanLuminance_;
-    change.redBefore = before.meanRed_;
-    const std::size_t count = after.pixels();
-    std::size_t luminancePixels = 0, redPixels = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        luminancePixels += before.luminance_[i] != after.luminance_[i];
-        redPixels += before.red_[i] != after.red_[i];
-    }
-    change.luminancePixels = luminancePixels;
-    change.redPixels = redPixels;
+    change.luminanceBefore = compared ? before.meanLuminance_ : meanLuminance_;
+    change.luminanceAfter = meanLuminance_;
+    change.redBefore = compared ? before.meanRed_ : meanRed_;
+    change.redAfter = meanRed_;
+    change.luminancePixels = compared ? luminancePixels : 0;
+    change.redPixels = compared ? redPixels : 0;
+    change.pixels = count;
     return change;
 }
 
 FlashCheck::FlashCheck(double framesPerSecond, bool byTime, const FlashRules& rules)
-    : rules_(rules), byTime_(byTime), framesPerSecond_(framesPerSecond),
+    : rules_(rules), byTime_(byTime),
       // Rounded up where IRIS rounds to the nearest: a second can hold that
       // many frames (25 at 24.4 fps, where IRIS counts 24).
       windowFrames_(byTime ? 0 : std::max(1, static_cast<int>(std::ceil(framesPerSecond - 1e-9))))
@@ -195,14 +221,8 @@ FlashFrame FlashCheck::judge(const FrameChange& change, double timeMs) const
 const FlashFrame& FlashCheck::addFrame(const std::uint8_t* pixels, int width, int height, int bytesPerPixel,
                                        double timeMs)
 {
-    measured_.measure(pixels, width, height, bytesPerPixel);
-    return addMeasured(measured_, timeMs);
-}
-
-const FlashFrame& FlashCheck::addMeasured(const FrameLight& light, double timeMs)
-{
-    const FrameChange change = FrameChange::between(light_, light);
-    light_ = light;
+    const FrameChange change = light_.measure(pixels, width, height, bytesPerPixel, lastLight_);
+    std::swap(light_, lastLight_);
     return addChange(change, timeMs);
 }
 

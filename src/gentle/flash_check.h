@@ -50,36 +50,34 @@ enum class FlashVerdict : std::uint8_t { pass, warning, extendedFail, flashFail 
 // "pass", "warning", "extended-fail", "flash-fail".
 const char* flashVerdictName(FlashVerdict verdict);
 
-// A frame as the check measures it.
-class FrameLight {
-public:
-    // RGBA (4 bytes a pixel) or RGB (3) rows, width x height; any order of
-    // rows does: only areas count.
-    void measure(const std::uint8_t* pixels, int width, int height, int bytesPerPixel);
-
-    bool empty() const { return luminance_.empty(); }
-    std::size_t pixels() const { return luminance_.size(); }
-    double meanLuminance() const { return meanLuminance_; }
-    double meanRed() const { return meanRed_; }
-
-private:
-    friend struct FrameChange;
-    std::vector<float> luminance_;
-    std::vector<float> red_;
-    double meanLuminance_ = 0;
-    double meanRed_ = 0;
-};
-
 // How one frame changed from the one before, before any rule is applied.
 struct FrameChange {
-    // Frames of different sizes compare as unchanged.
-    static FrameChange between(const FrameLight& before, const FrameLight& after);
-
     double luminanceBefore = 0, luminanceAfter = 0;  // the frames' means
     double redBefore = 0, redAfter = 0;
     std::size_t luminancePixels = 0;  // pixels whose luminance changed
     std::size_t redPixels = 0;
     std::size_t pixels = 0;
+};
+
+// A frame as the check measures it.
+class FrameLight {
+public:
+    // Measures a frame of RGBA (4 bytes a pixel) or RGB (3) rows, width x
+    // height (any order of rows does: only areas count), and how it changed
+    // from `before`; a frame of another size than `before` compares as
+    // unchanged. `before` may not be this frame.
+    FrameChange measure(const std::uint8_t* pixels, int width, int height, int bytesPerPixel,
+                        const FrameLight& before);
+
+    std::size_t pixels() const { return luminance_.size(); }
+    double meanLuminance() const { return meanLuminance_; }
+    double meanRed() const { return meanRed_; }
+
+private:
+    std::vector<float> luminance_;
+    std::vector<float> red_;
+    double meanLuminance_ = 0;
+    double meanRed_ = 0;
 };
 
 // One frame as the check judged it.
@@ -126,9 +124,8 @@ public:
     // The next frame, shown at timeMs (not before the last one).
     const FlashFrame& addFrame(const std::uint8_t* pixels, int width, int height, int bytesPerPixel,
                                double timeMs);
-    // The same for a frame measured already, and for its change from the
-    // last one (the first frame's change does not count).
-    const FlashFrame& addMeasured(const FrameLight& light, double timeMs);
+    // The same for a frame measured already, by its change from the last
+    // one (the first frame's change does not count).
     const FlashFrame& addChange(const FrameChange& change, double timeMs);
 
     // How a frame changing by `change` at timeMs would be judged, without
@@ -141,7 +138,6 @@ public:
     double redSumBefore(double sign, double timeMs) const;
 
     const FlashRules& rules() const { return rules_; }
-    const FrameLight& lastLight() const { return light_; }
     std::uint64_t frames() const { return frames_; }
     std::uint64_t luminanceTransitions() const { return luminanceTransitionCount_; }
     std::uint64_t redTransitions() const { return redTransitionCount_; }
@@ -185,11 +181,9 @@ private:
 
     FlashRules rules_;
     bool byTime_;
-    double framesPerSecond_;
     int windowFrames_;  // a second's frames, for a video
 
-    FrameLight measured_;
-    FrameLight light_;  // the last frame's
+    FrameLight light_, lastLight_;  // the frame measured, the one before
     std::uint64_t frames_ = 0;
     double firstTimeMs_ = 0;
     Run luminanceRun_, redRun_;

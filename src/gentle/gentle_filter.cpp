@@ -26,9 +26,12 @@ double blendBelow(double threshold, double before, double change)
 
 FlashRules gentleRules()
 {
+    // The least that kept the whole show's gentle H.264, read back with
+    // either matrix, from failing (README, "Flashing").
     FlashRules rules;
     rules.luminanceTransition = 0.08;
     rules.redTransition = 16;
+    rules.mostTransitions = 5;
     return rules;
 }
 
@@ -45,18 +48,33 @@ GentleFilter::GentleFilter(double framesPerSecond, const FlashRules& steering)
 {
 }
 
-bool GentleFilter::refused(const FlashFrame& frame) const
+GentleFilter::Full GentleFilter::full(const FlashCheck& check, const FlashFrame& frame)
 {
-    const FlashRules& rules = steer_.rules();
+    const FlashRules& rules = check.rules();
     // Windows of four or more add up to an extended failure; the transitions
     // in this window may keep a second's more frames at four.
     const bool extendedNear = frame.windowFrames + std::max(frame.luminanceExtended, frame.redExtended) >=
                               frame.extendedFrames;
-    const auto full = [&](bool transition, int transitions) {
+    const auto noRoom = [&](bool transition, int transitions) {
         return transition &&
                (transitions > rules.mostTransitions || (transitions >= rules.extendedFrom && extendedNear));
     };
-    return full(frame.luminanceTransition, frame.luminanceTransitions) || full(frame.redTransition, frame.redTransitions);
+    return {noRoom(frame.luminanceTransition, frame.luminanceTransitions),
+            noRoom(frame.redTransition, frame.redTransitions)};
+}
+
+double GentleFilter::blendFor(const FlashCheck& check, const FlashFrame& frame, double timeMs)
+{
+    const FlashRules& rules = check.rules();
+    const Full noRoom = full(check, frame);
+    double blend = 1;
+    if (noRoom.luminance)
+        blend = blendBelow(rules.luminanceTransition, check.luminanceSumBefore(frame.luminanceChange, timeMs),
+                           frame.luminanceChange);
+    if (noRoom.red)
+        blend = std::min(blend, blendBelow(rules.redTransition, check.redSumBefore(frame.redChange, timeMs),
+                                           frame.redChange));
+    return blend;
 }
 
 FrameChange GentleFilter::blend(const std::vector<std::uint8_t>& drawn, int width, int height, double blend)
@@ -72,34 +90,27 @@ FrameChange GentleFilter::blend(const std::vector<std::uint8_t>& drawn, int widt
         }
         candidate_[i + 3] = drawn[i + 3];
     }
-    candidateLight_.measure(candidate_.data(), width, height, 4);
-    return FrameChange::between(shownLight_, candidateLight_);
+    return candidateLight_.measure(candidate_.data(), width, height, 4, shownLight_);
 }
 
 void GentleFilter::apply(const std::vector<std::uint8_t>& drawn, int width, int height, double timeMs,
                          std::vector<std::uint8_t>& shown)
 {
-    drawnLight_.measure(drawn.data(), width, height, 4);
-    FrameChange change = FrameChange::between(shownLight_, drawnLight_);
+    FrameChange change = drawnLight_.measure(drawn.data(), width, height, 4, shownLight_);
     blend_ = 1;
     if (previous_.size() == drawn.size() && steer_.frames() > 0) {
-        FlashFrame plan = steer_.judge(change, timeMs);
-        if (refused(plan)) {
-            const FlashRules& rules = steer_.rules();
-            const double luminance = plan.luminanceTransition ? blendBelow(rules.luminanceTransition,
-                                                                           steer_.luminanceSumBefore(plan.luminanceChange, timeMs),
-                                                                           plan.luminanceChange)
-                                                              : 1;
-            const double red = plan.redTransition
-                                   ? blendBelow(rules.redTransition, steer_.redSumBefore(plan.redChange, timeMs), plan.redChange)
-                                   : 1;
-            blend_ = std::min(luminance, red);
+        // The stricter rules and the check's own: a sum that stays above the
+        // lower threshold can still cross the check's twice.
+        FlashFrame steered = steer_.judge(change, timeMs), checked = check_.judge(change, timeMs);
+        if (full(steer_, steered).any() || full(check_, checked).any()) {
+            blend_ = std::min(blendFor(steer_, steered, timeMs), blendFor(check_, checked, timeMs));
             // Red saturation, rounding and the area rule do not scale with
             // the blend: less until the frame fits.
             for (;;) {
                 change = blend(drawn, width, height, blend_);
-                plan = steer_.judge(change, timeMs);
-                if (!refused(plan) || blend_ == 0)
+                steered = steer_.judge(change, timeMs);
+                checked = check_.judge(change, timeMs);
+                if ((!full(steer_, steered).any() && !full(check_, checked).any()) || blend_ == 0)
                     break;
                 blend_ = blend_ < 1.0 / 256 ? 0 : blend_ * 0.7;
             }

@@ -12,12 +12,17 @@
 // blended frame is measured all the same, and blended less when it still
 // makes a transition (red saturation does not scale with a).
 //
-// The filter steers by stricter rules than the check's (gentleRules), so
-// that its frames pass the check with a margin: after a video encoder and
-// decoder have moved every frame's measures a little, too. A window has room
-// for a transition while it would hold no more than the rules allow, and
-// while windows of four or more cannot yet add up to an extended failure.
-// The frames shown go through the check itself as well.
+// The filter steers by stricter rules than the check's (gentleRules): a
+// transition from four fifths of the check's thresholds (0.08 of luminance,
+// 16 of red saturation), five in a window at most, one fewer than the check
+// allows. A video encoder and decoder move every frame's measures, the
+// BT.601 matrix on a BT.709 file (as IRIS reads every video) most of all,
+// enough to add a transition to a window here and there; the margin keeps
+// such windows passing. It steers by the check's own rules besides: a sum
+// that stays above the lower threshold can cross the check's twice. A window
+// has room for a transition while it would hold no more than the rules
+// allow, and while windows of four or more cannot yet add up to an extended
+// failure.
 //
 // One thread; frames in order of their show time.
 #ifndef MARDUNQIST_GENTLE_GENTLE_FILTER_H
@@ -51,7 +56,15 @@ public:
 
 private:
     GentleFilter(FlashCheck check, FlashCheck steer);
-    bool refused(const FlashFrame& frame) const;
+    // Which of the frame's transitions `check`'s window has no room for.
+    struct Full {
+        bool luminance, red;
+        bool any() const { return luminance || red; }
+    };
+    static Full full(const FlashCheck& check, const FlashFrame& frame);
+    // The largest blend that keeps those transitions under `check`'s
+    // thresholds.
+    static double blendFor(const FlashCheck& check, const FlashFrame& frame, double timeMs);
     // Blends the held-back frame into candidate_ and measures it; its change
     // from the frame shown before.
     FrameChange blend(const std::vector<std::uint8_t>& drawn, int width, int height, double blend);

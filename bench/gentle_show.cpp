@@ -66,25 +66,30 @@ Phase phaseOf(std::uint32_t position)
     return order == 32 ? ending : credits;
 }
 
-double psnr(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b)
+double psnrOf(double squares, double samples)
+{
+    const double mse = squares / samples;
+    return mse == 0 ? std::numeric_limits<double>::infinity() : 10 * std::log10(255.0 * 255.0 / mse);
+}
+
+// The squared differences of the colour channels of two RGBA frames.
+double squaredError(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b)
 {
     double squares = 0;
-    std::size_t samples = 0;
     for (std::size_t i = 0; i < a.size(); i += 4) {
         for (std::size_t c = 0; c < 3; ++c) {
             const double d = static_cast<double>(a[i + c]) - b[i + c];
             squares += d * d;
         }
-        samples += 3;
     }
-    const double mse = squares / static_cast<double>(samples);
-    return mse == 0 ? std::numeric_limits<double>::infinity() : 10 * std::log10(255.0 * 255.0 / mse);
+    return squares;
 }
 
 struct PhaseFigures {
     std::uint64_t frames = 0;
     std::uint64_t changed = 0;
     double psnrSum = 0;  // over the changed frames
+    double squares = 0;  // over all frames
     double worst = std::numeric_limits<double>::infinity();
     std::uint64_t worstFrame = 0;
 };
@@ -204,9 +209,11 @@ int main(int argc, char** argv)
         PhaseFigures& figures = phases[phase];
         ++figures.frames;
         if (shown != drawn) {
-            const double db = psnr(drawn, shown);
+            const double squares = squaredError(drawn, shown);
+            const double db = psnrOf(squares, static_cast<double>(drawn.size() / 4 * 3));
             ++figures.changed;
             figures.psnrSum += db;
+            figures.squares += squares;
             if (db < figures.worst) {
                 figures.worst = db;
                 figures.worstFrame = frame;
@@ -228,14 +235,18 @@ int main(int argc, char** argv)
                 options.width, options.height, static_cast<unsigned long long>(options.fps.numerator),
                 options.seedTick, static_cast<unsigned long long>(asDrawn.frames()),
                 options.steering.luminanceTransition, options.steering.redTransition, options.steering.mostTransitions);
-    std::printf("  flash check               flash-fail  extended-fail  warning frames  luminance/red transitions\n");
+    std::printf("  flash check               flash-fail  extended-fail  warning frames  luminance/red transitions"
+                "  most in a window\n");
     const auto checked = [](const char* name, const FlashCheck& check) {
-        std::printf("  %-24s %11llu  %13llu  %14llu  %llu/%llu\n", name,
+        int most = 0;
+        for (const FlashSecond& second : check.seconds())
+            most = std::max({most, second.mostLuminance, second.mostRed});
+        std::printf("  %-24s %11llu  %13llu  %14llu  %12llu/%llu  %16d\n", name,
                     static_cast<unsigned long long>(check.framesJudged(FlashVerdict::flashFail)),
                     static_cast<unsigned long long>(check.framesJudged(FlashVerdict::extendedFail)),
                     static_cast<unsigned long long>(check.framesJudged(FlashVerdict::warning)),
                     static_cast<unsigned long long>(check.luminanceTransitions()),
-                    static_cast<unsigned long long>(check.redTransitions()));
+                    static_cast<unsigned long long>(check.redTransitions()), most);
         for (const FlashSecond& second : check.seconds()) {
             if (second.verdict >= FlashVerdict::extendedFail)
                 std::printf("      %s\n", flashSecondLine(second).c_str());
@@ -257,12 +268,14 @@ int main(int argc, char** argv)
             check.addFrame(rgb.data(), decoded->width, decoded->height, 3, static_cast<double>(n) * 1000 / fps);
         checked(matrix == YuvMatrix::bt709 ? "gentle video, BT.709" : "gentle video, BT.601", check);
     }
-    std::printf("  phase     frames  held back  mean dB (held back)  lowest dB (frame)\n");
+    std::printf("  phase     frames  held back  dB (whole phase)  mean dB (held back)  lowest dB (frame)\n");
+    const double frameSamples = static_cast<double>(options.width) * options.height * 3;
     for (int p = 0; p < phaseCount; ++p) {
         const PhaseFigures& f = phases[p];
         const double mean = f.changed ? f.psnrSum / static_cast<double>(f.changed) : 0;
-        std::printf("  %-8s %7llu  %9llu  %19.2f  %9.2f (%llu)\n", phaseNames[p],
-                    static_cast<unsigned long long>(f.frames), static_cast<unsigned long long>(f.changed), mean,
+        std::printf("  %-8s %7llu  %9llu  %16.2f  %19.2f  %9.2f (%llu)\n", phaseNames[p],
+                    static_cast<unsigned long long>(f.frames), static_cast<unsigned long long>(f.changed),
+                    psnrOf(f.squares, frameSamples * static_cast<double>(std::max<std::uint64_t>(f.frames, 1))), mean,
                     f.changed ? f.worst : 0.0, static_cast<unsigned long long>(f.worstFrame));
         if (!options.pictures.empty() && f.changed) {
             // Drawn on the left, shown on the right.

@@ -67,9 +67,10 @@ struct Options {
 double parseRate(const std::string& text)
 {
     const std::size_t slash = text.find('/');
+    const std::string above = text.substr(0, slash);
     char* end = nullptr;
-    const double numerator = std::strtod(text.substr(0, slash).c_str(), &end);
-    if (text.empty() || *end != '\0')
+    const double numerator = std::strtod(above.c_str(), &end);
+    if (above.empty() || *end != '\0')
         return 0;
     double denominator = 1;
     if (slash != std::string::npos) {

@@ -1,16 +1,23 @@
 // The gentle mode over the whole show: every frame is drawn on the virtual
 // clock and read back as the capture reads it, then checked for flashes as
-// drawn and as the gentle filter shows it. Prints the seconds that fail the
-// check each way, how much the filter changed the picture in each phase of
+// drawn and as the gentle filter shows it. Prints the frames that fail or
+// warn each way, how much the filter changed the picture in each phase of
 // the show (frames held back, PSNR against the frame as drawn), and what the
-// filter costs a frame, with the readback and the upload that presenting
-// through it adds to the live show. With --pictures DIR, the most changed frame of each
-// phase goes there as drawn beside shown.
+// check and the filter cost a frame, with the readback and the upload that
+// presenting through it adds to the live show. With --pictures DIR, the most
+// changed frame of each phase goes there as drawn beside shown. With --video
+// FILE, the gentle frames also go into a video as the capture tool encodes
+// them, which is then decoded with the BT.709 and the BT.601 matrix and
+// checked again. --steer LUMINANCE,RED,TRANSITIONS gives the filter other
+// rules to steer by than its own.
+#include "bench_output.h"
 #include "frame_folder.h"
+#include "frame_source.h"
 
 #include <GL/gl.h>
 
 #include "gentle/flash_check.h"
+#include "gentle/flash_report.h"
 #include "gentle/gentle_filter.h"
 #include "platform/headless_gl.h"
 #include "seams/frame_clock.h"
@@ -25,6 +32,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -38,6 +46,8 @@ struct Options {
     std::uint64_t frameLimit = UINT64_MAX;
     std::uint32_t seedTick = 4200000;
     std::string pictures;
+    std::string video;
+    FlashRules steering = gentleRules();
 };
 
 enum Phase { opening, body, ending, credits, phaseCount };
@@ -53,25 +63,30 @@ Phase phaseOf(std::uint32_t position)
     return order == 32 ? ending : credits;
 }
 
-double psnr(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b)
+double psnrOf(double squares, double samples)
+{
+    const double mse = squares / samples;
+    return mse == 0 ? std::numeric_limits<double>::infinity() : 10 * std::log10(255.0 * 255.0 / mse);
+}
+
+// The squared differences of the colour channels of two RGBA frames.
+double squaredError(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b)
 {
     double squares = 0;
-    std::size_t samples = 0;
     for (std::size_t i = 0; i < a.size(); i += 4) {
         for (std::size_t c = 0; c < 3; ++c) {
             const double d = static_cast<double>(a[i + c]) - b[i + c];
             squares += d * d;
         }
-        samples += 3;
     }
-    const double mse = squares / static_cast<double>(samples);
-    return mse == 0 ? std::numeric_limits<double>::infinity() : 10 * std::log10(255.0 * 255.0 / mse);
+    return squares;
 }
 
 struct PhaseFigures {
     std::uint64_t frames = 0;
     std::uint64_t changed = 0;
     double psnrSum = 0;  // over the changed frames
+    double squares = 0;  // over all frames
     double worst = std::numeric_limits<double>::infinity();
     std::uint64_t worstFrame = 0;
 };
@@ -101,7 +116,13 @@ bool parseOptions(int argc, char** argv, Options* o)
             o->seedTick = static_cast<std::uint32_t>(std::strtoul(value.c_str(), nullptr, 10));
         else if (arg == "--pictures")
             o->pictures = value;
-        else
+        else if (arg == "--video")
+            o->video = value;
+        else if (arg == "--steer") {
+            if (std::sscanf(value.c_str(), "%lf,%lf,%d", &o->steering.luminanceTransition, &o->steering.redTransition,
+                            &o->steering.mostTransitions) != 3)
+                return false;
+        } else
             return false;
     }
     return argc % 2 == 1 && o->width >= 16 && o->height >= 16 && o->fps.numerator > 0;
@@ -114,7 +135,7 @@ int main(int argc, char** argv)
     Options options;
     if (!parseOptions(argc, argv, &options)) {
         std::fputs("usage: gentle_show [--data DIR] [--size WxH] [--fps N] [--seconds S] [--seed-tick T]\n"
-                   "                   [--pictures DIR]\n",
+                   "                   [--pictures DIR] [--video FILE] [--steer LUMINANCE,RED,TRANSITIONS]\n",
                    stderr);
         return 2;
     }
@@ -128,10 +149,19 @@ int main(int argc, char** argv)
     }
     show.start(options.seedTick, options.dataDir);
 
-    FlashCheck asDrawn;
-    GentleFilter filter;
+    const double fps = static_cast<double>(options.fps.numerator) / static_cast<double>(options.fps.denominator);
+    FlashCheck asDrawn(fps);
+    GentleFilter filter(fps, options.steering);
+    std::unique_ptr<CaptureOutput> video;
+    if (!options.video.empty()) {
+        video = openBenchOutput(options.video, options.fps, options.width, options.height, musicSampleRate, &error);
+        if (!video) {
+            std::fprintf(stderr, "gentle_show: %s\n", error.c_str());
+            return 1;
+        }
+    }
     PhaseFigures phases[phaseCount];
-    std::vector<double> passMs, blendMs, readMs, uploadMs;
+    std::vector<double> checkMs, passMs, blendMs, readMs, uploadMs;
     // The live show's gentle present uploads each shown frame into a texture.
     GLuint texture = 0;
     glGenTextures(1, &texture);
@@ -147,11 +177,17 @@ int main(int argc, char** argv)
         const std::vector<std::uint8_t> drawn = gl.canvas().readRGBA();
         readMs.push_back(std::chrono::duration<double, std::milli>(Steady::now() - drawn0).count());
 
-        asDrawn.addFrame(drawn.data(), options.width, options.height, timeMs);
+        const Steady::time_point check0 = Steady::now();
+        asDrawn.addFrame(drawn.data(), options.width, options.height, 4, timeMs);
+        checkMs.push_back(std::chrono::duration<double, std::milli>(Steady::now() - check0).count());
         const Steady::time_point before = Steady::now();
         filter.apply(drawn, options.width, options.height, timeMs, shown);
         const double ms = std::chrono::duration<double, std::milli>(Steady::now() - before).count();
         (filter.lastBlend() == 1 ? passMs : blendMs).push_back(ms);
+        if (video && (!video->addAudio(audio, clock.samplesFor(frame), &error) || !video->addFrame(frame, shown, &error))) {
+            std::fprintf(stderr, "gentle_show: %s\n", error.c_str());
+            return 1;
+        }
         const Steady::time_point upload0 = Steady::now();
         glBindTexture(GL_TEXTURE_2D, texture);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
@@ -164,9 +200,11 @@ int main(int argc, char** argv)
         PhaseFigures& figures = phases[phase];
         ++figures.frames;
         if (shown != drawn) {
-            const double db = psnr(drawn, shown);
+            const double squares = squaredError(drawn, shown);
+            const double db = psnrOf(squares, static_cast<double>(drawn.size() / 4 * 3));
             ++figures.changed;
             figures.psnrSum += db;
+            figures.squares += squares;
             if (db < figures.worst) {
                 figures.worst = db;
                 figures.worstFrame = frame;
@@ -179,20 +217,56 @@ int main(int argc, char** argv)
     }
     show.finish();
 
-    const FlashCheck& gentle = filter.check();
-    std::printf("gentle mode over the show, %dx%d at %llu fps, seed tick %u: %llu frames\n", options.width,
-                options.height, static_cast<unsigned long long>(options.fps.numerator), options.seedTick,
-                static_cast<unsigned long long>(asDrawn.frames()));
-    std::printf("  flash check, as drawn   %d of %zu seconds fail, %llu transitions\n", asDrawn.failingSeconds(),
-                asDrawn.seconds().size(), static_cast<unsigned long long>(asDrawn.transitions()));
-    std::printf("  flash check, gentle     %d of %zu seconds fail, %llu transitions\n", gentle.failingSeconds(),
-                gentle.seconds().size(), static_cast<unsigned long long>(gentle.transitions()));
-    std::printf("  phase     frames  held back  mean dB (held back)  lowest dB (frame)\n");
+    if (video && !video->finish(&error)) {
+        std::fprintf(stderr, "gentle_show: %s\n", error.c_str());
+        return 1;
+    }
+
+    std::printf("gentle mode over the show, %dx%d at %llu fps, seed tick %u: %llu frames; steering by %g, %g, %d\n",
+                options.width, options.height, static_cast<unsigned long long>(options.fps.numerator),
+                options.seedTick, static_cast<unsigned long long>(asDrawn.frames()),
+                options.steering.luminanceTransition, options.steering.redTransition, options.steering.mostTransitions);
+    std::printf("  flash check               flash-fail  extended-fail  warning frames  luminance/red transitions"
+                "  most in a window\n");
+    const auto checked = [](const char* name, const FlashCheck& check) {
+        int most = 0;
+        for (const FlashSecond& second : check.seconds())
+            most = std::max({most, second.mostLuminance, second.mostRed});
+        std::printf("  %-24s %11llu  %13llu  %14llu  %12llu/%llu  %16d\n", name,
+                    static_cast<unsigned long long>(check.framesJudged(FlashVerdict::flashFail)),
+                    static_cast<unsigned long long>(check.framesJudged(FlashVerdict::extendedFail)),
+                    static_cast<unsigned long long>(check.framesJudged(FlashVerdict::warning)),
+                    static_cast<unsigned long long>(check.luminanceTransitions()),
+                    static_cast<unsigned long long>(check.redTransitions()), most);
+        for (const FlashSecond& second : check.seconds()) {
+            if (second.verdict >= FlashVerdict::extendedFail)
+                std::printf("      %s\n", flashSecondLine(second).c_str());
+        }
+    };
+    checked("as drawn", asDrawn);
+    checked("gentle", filter.check());
+    for (const YuvMatrix matrix : {YuvMatrix::bt709, YuvMatrix::bt601}) {
+        if (options.video.empty())
+            break;
+        const auto decoded = openFrames(options.video, std::nullopt, matrix, &error);
+        if (!decoded) {
+            std::fprintf(stderr, "gentle_show: %s\n", error.c_str());
+            return 1;
+        }
+        FlashCheck check(decoded->framesPerSecond);
+        std::vector<std::uint8_t> rgb;
+        for (std::uint64_t n = 0; decoded->next(rgb, &error); ++n)
+            check.addFrame(rgb.data(), decoded->width, decoded->height, 3, static_cast<double>(n) * 1000 / fps);
+        checked(matrix == YuvMatrix::bt709 ? "gentle video, BT.709" : "gentle video, BT.601", check);
+    }
+    std::printf("  phase     frames  held back  dB (whole phase)  mean dB (held back)  lowest dB (frame)\n");
+    const double frameSamples = static_cast<double>(options.width) * options.height * 3;
     for (int p = 0; p < phaseCount; ++p) {
         const PhaseFigures& f = phases[p];
         const double mean = f.changed ? f.psnrSum / static_cast<double>(f.changed) : 0;
-        std::printf("  %-8s %7llu  %9llu  %19.2f  %9.2f (%llu)\n", phaseNames[p],
-                    static_cast<unsigned long long>(f.frames), static_cast<unsigned long long>(f.changed), mean,
+        std::printf("  %-8s %7llu  %9llu  %16.2f  %19.2f  %9.2f (%llu)\n", phaseNames[p],
+                    static_cast<unsigned long long>(f.frames), static_cast<unsigned long long>(f.changed),
+                    psnrOf(f.squares, frameSamples * static_cast<double>(std::max<std::uint64_t>(f.frames, 1))), mean,
                     f.changed ? f.worst : 0.0, static_cast<unsigned long long>(f.worstFrame));
         if (!options.pictures.empty() && f.changed) {
             // Drawn on the left, shown on the right.
@@ -209,6 +283,7 @@ int main(int argc, char** argv)
                 std::fprintf(stderr, "gentle_show: %s\n", error.c_str());
         }
     }
+    std::printf("  check ms a frame         median %.2f  p99 %.2f\n", percentile(checkMs, 50), percentile(checkMs, 99));
     std::printf("  filter ms a frame       as drawn: median %.2f  p99 %.2f (%zu frames); held back: median %.2f  "
                 "p99 %.2f (%zu frames)\n",
                 percentile(passMs, 50), percentile(passMs, 99), passMs.size(), percentile(blendMs, 50),

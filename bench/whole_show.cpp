@@ -6,9 +6,9 @@
 // seconds, what the slow frames drew, the peak resident set, and the heap
 // allocations per frame (when built with the counting allocator).
 #include "alloc_count.h"
+#include "bench_output.h"
 #include "capture_options.h"
 #include "frame_pipe.h"
-#include "outputs.h"
 
 #include "platform/headless_gl.h"
 #include "seams/clock.h"
@@ -239,13 +239,7 @@ int main(int argc, char** argv)
     Discard discard(options.verify);
     std::unique_ptr<CaptureOutput> encoder;
     if (!options.output.empty()) {
-        CaptureOptions capture;
-        capture.output = options.output;
-        capture.fps = options.fps;
-        capture.width = options.width;
-        capture.height = options.height;
-        capture.force = true;
-        encoder = openCaptureOutput(capture, musicSampleRate, &error);
+        encoder = openBenchOutput(options.output, options.fps, options.width, options.height, musicSampleRate, &error);
         if (!encoder) {
             std::fprintf(stderr, "whole_show: %s\n", error.c_str());
             return 1;

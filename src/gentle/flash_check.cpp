@@ -4,148 +4,283 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-
-void LuminanceGrid::measure(const std::uint8_t* rgba, int width, int height)
-{
-    const int columns = std::min(width, flashcheck::gridWidth);
-    const int rows = std::min(height, flashcheck::gridHeight);
-    const std::size_t cellCount = static_cast<std::size_t>(columns) * rows;
-    sums_.assign(cellCount, 0.0f);
-    counts_.assign(cellCount, 0);
-    columnCell_.resize(static_cast<std::size_t>(width));
-    for (int x = 0; x < width; ++x)
-        columnCell_[static_cast<std::size_t>(x)] = static_cast<int>(static_cast<std::int64_t>(x) * columns / width);
-
-    const linearlight::LuminanceTables& weight = linearlight::luminanceTables();
-    for (int y = 0; y < height; ++y) {
-        const std::size_t rowCells = static_cast<std::size_t>(static_cast<std::int64_t>(y) * rows / height) * columns;
-        const std::uint8_t* p = rgba + static_cast<std::size_t>(y) * width * 4;
-        for (int x = 0; x < width; ++x, p += 4) {
-            const std::size_t cell = rowCells + static_cast<std::size_t>(columnCell_[static_cast<std::size_t>(x)]);
-            sums_[cell] += weight.red[p[0]] + weight.green[p[1]] + weight.blue[p[2]];
-            ++counts_[cell];
-        }
-    }
-    cells_.resize(cellCount);
-    for (std::size_t i = 0; i < cellCount; ++i)
-        cells_[i] = sums_[i] / static_cast<float>(counts_[i]);
-}
-
-FrameChange compareGrids(const LuminanceGrid& before, const LuminanceGrid& after)
-{
-    const std::vector<float>& a = before.cells();
-    const std::vector<float>& b = after.cells();
-    if (a.size() != b.size() || a.empty())
-        return {};
-    std::size_t changed = 0;
-    double sumBefore = 0, sumAfter = 0;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        changed += a[i] != b[i];
-        sumBefore += a[i];
-        sumAfter += b[i];
-    }
-    const double meanBefore = sumBefore / static_cast<double>(a.size());
-    const double meanAfter = sumAfter / static_cast<double>(a.size());
-    FrameChange change;
-    change.darker = std::min(meanBefore, meanAfter);
-    if (changed >= flashcheck::minimumArea * static_cast<double>(a.size()))
-        change.luminance = meanAfter - meanBefore;
-    return change;
-}
 
 namespace {
 
 // A still frame (0) goes on with either direction.
-bool sameDirection(double a, double b)
+bool sameSign(double a, double b)
 {
-    return !(a > 0 && b < 0) && !(a < 0 && b > 0);
+    return (a <= 0 && b <= 0) || (a >= 0 && b >= 0);
+}
+
+constexpr double extendedSeconds = 4;  // of windows of four to six make an extended failure
+constexpr double pastSeconds = 5;      // within these
+
+} // namespace
+
+const char* flashVerdictName(FlashVerdict verdict)
+{
+    switch (verdict) {
+    case FlashVerdict::pass:
+        return "pass";
+    case FlashVerdict::warning:
+        return "warning";
+    case FlashVerdict::extendedFail:
+        return "extended-fail";
+    case FlashVerdict::flashFail:
+        return "flash-fail";
+    }
+    return "?";
+}
+
+namespace {
+
+// The brightest green or blue (a byte) a pixel of each red byte can have
+// and still be saturated red: each must be at most a quarter of red in
+// linear light. A byte above it rules the pixel out before any division.
+struct RedLimits {
+    std::uint8_t otherAtMost[256];
+
+    RedLimits()
+    {
+        const float* linear = linearlight::linearTable();
+        for (int r = 0; r < 256; ++r) {
+            int other = 0;
+            while (other < 255 && linear[other + 1] * 4 <= linear[r] * 1.0001f)
+                ++other;
+            otherAtMost[r] = static_cast<std::uint8_t>(other);
+        }
+    }
+};
+
+const RedLimits& redLimits()
+{
+    static const RedLimits limits;
+    return limits;
 }
 
 } // namespace
 
-double FlashCheck::sumBefore(double luminance, double timeMs) const
+FrameChange FrameLight::measure(const std::uint8_t* pixels, int width, int height, int bytesPerPixel,
+                                const FrameLight& before)
 {
-    if (!sameDirection(sum_, luminance))
-        return 0;
-    double sum = sum_;
-    for (const Change& c : run_) {
-        if (c.timeMs > timeMs - 1000.0)
-            break;
-        sum -= c.luminance;
+    const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    luminance_.resize(count);
+    red_.resize(count);
+    const bool compared = before.pixels() == count;
+    const float* linear = linearlight::linearTable();
+    const std::uint8_t* otherAtMost = redLimits().otherAtMost;
+    // Sums in double, where IRIS's means end in single precision: the same
+    // frame then gives the same mean whatever the order of its pixels.
+    double luminanceSum = 0, redSum = 0;
+    std::size_t luminancePixels = 0, redPixels = 0;
+    float* luminance = luminance_.data();
+    float* red = red_.data();
+    // Not compared, a frame is counted against itself and the count dropped.
+    const float* luminanceBefore = compared ? before.luminance_.data() : luminance;
+    const float* redBefore = compared ? before.red_.data() : red;
+    const std::uint8_t* p = pixels;
+    for (std::size_t i = 0; i < count; ++i, p += bytesPerPixel) {
+        const float r = linear[p[0]], g = linear[p[1]], b = linear[p[2]];
+        const float y = 0.0722f * b + 0.7152f * g + 0.2126f * r;
+        float saturation = 0;
+        if (p[1] <= otherAtMost[p[0]] && p[2] <= otherAtMost[p[0]] && p[0] > 0 && r / (r + g + b) >= 0.8f)
+            saturation = (r - g - b) * 320;
+        luminancePixels += luminanceBefore[i] != y;
+        redPixels += redBefore[i] != saturation;
+        luminance[i] = y;
+        red[i] = saturation;
+        luminanceSum += y;
+        redSum += saturation;
     }
+    meanLuminance_ = count ? luminanceSum / static_cast<double>(count) : 0;
+    meanRed_ = count ? redSum / static_cast<double>(count) : 0;
+
+    FrameChange change;
+    change.luminanceBefore = compared ? before.meanLuminance_ : meanLuminance_;
+    change.luminanceAfter = meanLuminance_;
+    change.redBefore = compared ? before.meanRed_ : meanRed_;
+    change.redAfter = meanRed_;
+    change.luminancePixels = compared ? luminancePixels : 0;
+    change.redPixels = compared ? redPixels : 0;
+    change.pixels = count;
+    return change;
+}
+
+FlashCheck::FlashCheck(double framesPerSecond, bool byTime, const FlashRules& rules)
+    : rules_(rules), byTime_(byTime),
+      // Rounded up where IRIS rounds to the nearest: a second can hold that
+      // many frames (25 at 24.4 fps, where IRIS counts 24).
+      windowFrames_(byTime ? 0 : std::max(1, static_cast<int>(std::ceil(framesPerSecond - 1e-9))))
+{
+}
+
+FlashCheck::FlashCheck(double framesPerSecond, const FlashRules& rules) : FlashCheck(framesPerSecond, false, rules)
+{
+}
+
+FlashCheck FlashCheck::byTime(const FlashRules& rules)
+{
+    return FlashCheck(0, true, rules);
+}
+
+std::uint64_t FlashCheck::windowStart(double seconds, std::uint64_t index, double timeMs) const
+{
+    if (!byTime_) {
+        const auto frames = static_cast<std::uint64_t>(std::lround(seconds * windowFrames_));
+        return index + 1 > frames ? index + 1 - frames : 0;
+    }
+    const double from = timeMs - seconds * 1000;
+    const auto first = std::partition_point(past_.begin(), past_.end(), [&](const Past& p) { return p.timeMs <= from; });
+    return pastStart_ + static_cast<std::uint64_t>(first - past_.begin());
+}
+
+double FlashCheck::sumBefore(const Run& run, double change, double timeMs, double Past::*changes) const
+{
+    if (!sameSign(run.sum, change))
+        return 0;
+    const std::uint64_t index = frames_;
+    double sum = 0;
+    for (std::uint64_t i = std::max(run.start, windowStart(1, index, timeMs)); i < index; ++i)
+        sum += past(i).*changes;
     return sum;
 }
 
-bool FlashCheck::wouldTransition(const FrameChange& change, double timeMs) const
+double FlashCheck::luminanceSumBefore(double sign, double timeMs) const
 {
-    if (sameDirection(sum_, change.luminance) && std::fabs(sum_) >= flashcheck::minimumChange)
-        return false;
-    const double sum = sumBefore(change.luminance, timeMs) + change.luminance;
-    return std::fabs(sum) >= flashcheck::minimumChange && change.darker < flashcheck::darkerBelow;
+    return sumBefore(luminanceRun_, sign, timeMs, &Past::luminanceChange);
 }
 
-int FlashCheck::transitionsBefore(double timeMs) const
+double FlashCheck::redSumBefore(double sign, double timeMs) const
 {
-    const double from = timeMs - 1000.0;
-    return static_cast<int>(std::count_if(recent_.begin(), recent_.end(), [&](double t) { return t > from; }));
+    return sumBefore(redRun_, sign, timeMs, &Past::redChange);
 }
 
-void FlashCheck::addFrame(const std::uint8_t* rgba, int width, int height, double timeMs)
+FlashFrame FlashCheck::judge(const FrameChange& change, double timeMs) const
 {
-    measured_.measure(rgba, width, height);
-    addGrid(measured_, timeMs);
-}
-
-void FlashCheck::addGrid(const LuminanceGrid& grid, double timeMs)
-{
+    FlashFrame frame;
+    frame.index = frames_;
+    frame.timeMs = timeMs;
+    frame.windowFrames = 1;
     if (frames_ == 0)
-        firstTimeMs_ = timeMs;
-    const FrameChange change = frames_ == 0 ? FrameChange{} : compareGrids(last_, grid);
-    const bool transition = frames_ > 0 && wouldTransition(change, timeMs);
-    if (sameDirection(sum_, change.luminance)) {
-        while (!run_.empty() && run_.front().timeMs <= timeMs - 1000.0) {
-            sum_ -= run_.front().luminance;
-            run_.pop_front();
-        }
-    } else {
-        run_.clear();
-        sum_ = 0;
-    }
-    run_.push_back({timeMs, change.luminance});
-    sum_ += change.luminance;
-    if (transition) {
-        recent_.push_back(timeMs);
-        ++transitionCount_;
-    }
-    while (!recent_.empty() && recent_.front() <= timeMs - 1000.0)
-        recent_.pop_front();
-    last_ = grid;
+        return frame;
 
-    const auto second = static_cast<std::uint64_t>(std::floor((timeMs - firstTimeMs_) / 1000.0));
+    const std::uint64_t index = frames_;
+    const auto changedEnough = [&](std::size_t changed) {
+        return changed >= static_cast<std::size_t>(static_cast<double>(change.pixels) * rules_.changedShare);
+    };
+    frame.luminanceChange = changedEnough(change.luminancePixels) ? change.luminanceAfter - change.luminanceBefore : 0;
+    frame.redChange = changedEnough(change.redPixels) ? change.redAfter - change.redBefore : 0;
+    frame.luminanceSum =
+        frame.luminanceChange + sumBefore(luminanceRun_, frame.luminanceChange, timeMs, &Past::luminanceChange);
+    frame.redSum = frame.redChange + sumBefore(redRun_, frame.redChange, timeMs, &Past::redChange);
+
+    // A sum that had reached the threshold on the frame before, in the same
+    // direction, made its transition then.
+    const auto transition = [](double before, double sum, double threshold) {
+        return !(sameSign(before, sum) && std::fabs(before) >= threshold) && std::fabs(sum) >= threshold;
+    };
+    const double darker = std::min(change.luminanceBefore, change.luminanceAfter);
+    frame.luminanceTransition = transition(luminanceRun_.sum, frame.luminanceSum, rules_.luminanceTransition) &&
+                                darker < rules_.darkerBelow;
+    // IRIS's darker rule for red (321) holds for every red saturation (0 to 320).
+    frame.redTransition = transition(redRun_.sum, frame.redSum, rules_.redTransition);
+
+    const std::uint64_t second = windowStart(1, index, timeMs);
+    const std::uint64_t fiveSeconds = windowStart(pastSeconds, index, timeMs);
+    frame.windowFrames = static_cast<int>(index - second + 1);
+    frame.extendedFrames = byTime_ ? static_cast<int>(index - windowStart(extendedSeconds, index, timeMs) + 1)
+                                   : static_cast<int>(std::lround(extendedSeconds * windowFrames_));
+    frame.luminanceTransitions = frame.luminanceTransition;
+    frame.redTransitions = frame.redTransition;
+    for (std::uint64_t i = second; i < index; ++i) {
+        frame.luminanceTransitions += past(i).luminanceTransition;
+        frame.redTransitions += past(i).redTransition;
+    }
+    const auto extended = [&](int transitions) {
+        return transitions >= rules_.extendedFrom && transitions <= rules_.mostTransitions;
+    };
+    frame.luminanceExtended = extended(frame.luminanceTransitions);
+    frame.redExtended = extended(frame.redTransitions);
+    for (std::uint64_t i = fiveSeconds; i < index; ++i) {
+        frame.luminanceExtended += past(i).luminanceExtended;
+        frame.redExtended += past(i).redExtended;
+    }
+    const auto verdict = [&](int transitions, int extendedCount) {
+        if (transitions > rules_.mostTransitions)
+            return FlashVerdict::flashFail;
+        if (extendedCount >= frame.extendedFrames && transitions >= rules_.extendedFrom)
+            return FlashVerdict::extendedFail;
+        return transitions >= rules_.warningFrom ? FlashVerdict::warning : FlashVerdict::pass;
+    };
+    frame.luminance = verdict(frame.luminanceTransitions, frame.luminanceExtended);
+    frame.red = verdict(frame.redTransitions, frame.redExtended);
+    return frame;
+}
+
+const FlashFrame& FlashCheck::addFrame(const std::uint8_t* pixels, int width, int height, int bytesPerPixel,
+                                       double timeMs)
+{
+    const FrameChange change = light_.measure(pixels, width, height, bytesPerPixel, lastLight_);
+    std::swap(light_, lastLight_);
+    return addChange(change, timeMs);
+}
+
+const FlashFrame& FlashCheck::addChange(const FrameChange& change, double timeMs)
+{
+    last_ = judge(change, timeMs);
+    remember(last_, timeMs);
+    return last_;
+}
+
+void FlashCheck::remember(const FlashFrame& frame, double timeMs)
+{
+    const std::uint64_t index = frames_;
+    if (index == 0)
+        firstTimeMs_ = timeMs;
+    if (!sameSign(luminanceRun_.sum, frame.luminanceChange))
+        luminanceRun_.start = index;
+    if (!sameSign(redRun_.sum, frame.redChange))
+        redRun_.start = index;
+    luminanceRun_.sum = frame.luminanceSum;
+    redRun_.sum = frame.redSum;
+
+    const auto extended = [&](int transitions) {
+        return transitions >= rules_.extendedFrom && transitions <= rules_.mostTransitions;
+    };
+    past_.push_back({timeMs, frame.luminanceChange, frame.redChange, frame.luminanceTransition, frame.redTransition,
+                     index > 0 && extended(frame.luminanceTransitions), index > 0 && extended(frame.redTransitions)});
+    ++frames_;
+    // What no later frame's five seconds reach any more.
+    const std::uint64_t keepFrom = windowStart(pastSeconds, frames_, timeMs);
+    while (pastStart_ < keepFrom && !past_.empty()) {
+        past_.pop_front();
+        ++pastStart_;
+    }
+
+    luminanceTransitionCount_ += frame.luminanceTransition;
+    redTransitionCount_ += frame.redTransition;
+    ++verdictCounts_[0][static_cast<int>(frame.verdict())];
+    ++verdictCounts_[1][static_cast<int>(frame.luminance)];
+    ++verdictCounts_[2][static_cast<int>(frame.red)];
+
+    const auto second = static_cast<std::uint64_t>(std::floor((timeMs - firstTimeMs_) / 1000.0 + 1e-9));
     while (seconds_.empty() || seconds_.back().second < second) {
         FlashSecond next;
         next.second = seconds_.empty() ? 0 : seconds_.back().second + 1;
         seconds_.push_back(next);
     }
     FlashSecond& now = seconds_.back();
-    const bool passed = now.passes();
-    if (transition)
-        ++now.transitions;
-    now.mostInAWindow = std::max(now.mostInAWindow, static_cast<int>(recent_.size()));
-    if (passed && !now.passes())
-        ++failing_;
-    ++frames_;
-}
-
-std::string FlashCheck::reportCsv() const
-{
-    std::string csv = "second,transitions,flashes,passes\n";
-    char row[96];
-    for (const FlashSecond& s : seconds_) {
-        std::snprintf(row, sizeof row, "%llu,%d,%g,%d\n", static_cast<unsigned long long>(s.second), s.transitions,
-                      s.flashes(), s.passes() ? 1 : 0);
-        csv += row;
-    }
-    return csv;
+    const auto fails = [](FlashVerdict v) { return v >= FlashVerdict::extendedFail; };
+    const bool failedBefore = fails(now.verdict);
+    now.verdict = std::max(now.verdict, frame.verdict());
+    now.luminanceTransitions += frame.luminanceTransition;
+    now.redTransitions += frame.redTransition;
+    now.mostLuminance = std::max(now.mostLuminance, frame.luminanceTransitions);
+    now.mostRed = std::max(now.mostRed, frame.redTransitions);
+    now.flashFailFrames += frame.verdict() == FlashVerdict::flashFail;
+    now.extendedFailFrames += frame.verdict() == FlashVerdict::extendedFail;
+    now.warningFrames += frame.verdict() == FlashVerdict::warning;
+    if (!failedBefore && fails(now.verdict))
+        ++failingSeconds_;
 }

@@ -14,7 +14,7 @@ double encode(double linear)
 }
 
 struct Tables {
-    LuminanceTables luminance;
+    float linearOf[256];
     std::array<std::uint16_t, 256> decoded;
     std::array<std::uint8_t, 65536> encoded;
 
@@ -22,9 +22,7 @@ struct Tables {
     {
         for (int v = 0; v < 256; ++v) {
             const double linear = decode(static_cast<std::uint8_t>(v));
-            luminance.red[v] = static_cast<float>(redWeight * linear);
-            luminance.green[v] = static_cast<float>(greenWeight * linear);
-            luminance.blue[v] = static_cast<float>(blueWeight * linear);
+            linearOf[v] = static_cast<float>(linear);
             decoded[v] = static_cast<std::uint16_t>(std::lround(linear * 65535));
         }
         for (int l = 0; l < 65536; ++l)
@@ -52,9 +50,9 @@ double luminance(std::uint8_t red, std::uint8_t green, std::uint8_t blue)
     return redWeight * decode(red) + greenWeight * decode(green) + blueWeight * decode(blue);
 }
 
-const LuminanceTables& luminanceTables()
+const float* linearTable()
 {
-    return tables().luminance;
+    return tables().linearOf;
 }
 
 std::uint16_t decode16(std::uint8_t value)

@@ -14,13 +14,8 @@ double decode(std::uint8_t value);
 // Relative luminance of an sRGB pixel, 0..1 (BT.709 primaries).
 double luminance(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
 
-// The same from tables, per channel: decode(value) times the channel's weight.
-struct LuminanceTables {
-    float red[256];
-    float green[256];
-    float blue[256];
-};
-const LuminanceTables& luminanceTables();
+// decode() for each of the 256 bytes, in single precision.
+const float* linearTable();
 
 // Linear light in 16 bits (0..65535) for a byte, and back to the nearest byte.
 std::uint16_t decode16(std::uint8_t value);

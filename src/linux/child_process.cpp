@@ -14,16 +14,29 @@
 
 extern char** environ;
 
-int ChildProcess::start(const std::vector<std::string>& argv, bool pipeInput, int niceness)
+namespace {
+
+// Which of the child's standard streams a pipe replaces.
+enum class Piped { nothing, input, output, outputAndErrors };
+
+// argv[0] started; the parent's end of the pipe in *parentEnd. 0, or the
+// error number.
+int spawn(const std::vector<std::string>& argv, Piped piped, pid_t* pid, int* parentEnd)
 {
     int fds[2] = {-1, -1};
-    if (pipeInput && pipe2(fds, O_CLOEXEC) != 0)
+    if (piped != Piped::nothing && pipe2(fds, O_CLOEXEC) != 0)
         return errno;
+    const int childEnd = piped == Piped::input ? fds[0] : fds[1];
+    *parentEnd = piped == Piped::input ? fds[1] : fds[0];
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    if (pipeInput)
-        posix_spawn_file_actions_adddup2(&actions, fds[0], STDIN_FILENO);
+    if (piped == Piped::input)
+        posix_spawn_file_actions_adddup2(&actions, childEnd, STDIN_FILENO);
+    if (piped == Piped::output || piped == Piped::outputAndErrors)
+        posix_spawn_file_actions_adddup2(&actions, childEnd, STDOUT_FILENO);
+    if (piped == Piped::outputAndErrors)
+        posix_spawn_file_actions_adddup2(&actions, childEnd, STDERR_FILENO);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     // The child takes the defaults the capture changed for itself, and the
@@ -42,28 +55,74 @@ int ChildProcess::start(const std::vector<std::string>& argv, bool pipeInput, in
     for (const std::string& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
-    pid_t pid = -1;
-    const int failed = posix_spawnp(&pid, args[0], &actions, &attributes, args.data(), environ);
+    const int failed = posix_spawnp(pid, args[0], &actions, &attributes, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
-    if (pipeInput)
-        close(fds[0]);
-    if (failed) {
-        if (pipeInput)
-            close(fds[1]);
+    if (piped != Piped::nothing)
+        close(childEnd);
+    if (failed && piped != Piped::nothing)
+        close(*parentEnd);
+    return failed;
+}
+
+} // namespace
+
+int ChildProcess::start(const std::vector<std::string>& argv, bool pipeInput, int niceness)
+{
+    pid_t pid = -1;
+    int input = -1;
+    if (const int failed = spawn(argv, pipeInput ? Piped::input : Piped::nothing, &pid, &input))
         return failed;
-    }
     process_ = pid;
     // Its threads take the main thread's niceness as ffmpeg starts them,
     // well after this.
     if (niceness > 0)
         setpriority(PRIO_PROCESS, static_cast<id_t>(pid), std::min(19, getpriority(PRIO_PROCESS, 0) + niceness));
     if (pipeInput) {
-        input_ = fds[1];
+        input_ = input;
         // Never blocked in a write: poll says when the child takes more.
-        fcntl(fds[1], F_SETFL, fcntl(fds[1], F_GETFL) | O_NONBLOCK);
+        fcntl(input, F_SETFL, fcntl(input, F_GETFL) | O_NONBLOCK);
     }
     return 0;
+}
+
+int ChildProcess::startReading(const std::vector<std::string>& argv, bool errorsToo)
+{
+    pid_t pid = -1;
+    int output = -1;
+    if (const int failed = spawn(argv, errorsToo ? Piped::outputAndErrors : Piped::output, &pid, &output))
+        return failed;
+    process_ = pid;
+    output_ = output;
+    return 0;
+}
+
+std::int64_t ChildProcess::read(void* data, std::size_t size)
+{
+    auto* bytes = static_cast<char*>(data);
+    std::size_t done = 0;
+    while (done < size) {
+        if (endSignal())
+            return -1;
+        pollfd fds[2] = {{static_cast<int>(output_), POLLIN, 0}, {endSignalFd(), POLLIN, 0}};
+        if (poll(fds, endSignalFd() >= 0 ? 2 : 1, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        if (!(fds[0].revents & (POLLIN | POLLHUP | POLLERR)))
+            continue;
+        const ssize_t got = ::read(static_cast<int>(output_), bytes + done, size - done);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        if (got == 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    return static_cast<std::int64_t>(done);
 }
 
 bool ChildProcess::write(const void* data, std::size_t size)
@@ -102,9 +161,18 @@ void ChildProcess::closeInput()
     }
 }
 
-int ChildProcess::wait()
+void ChildProcess::closePipes()
 {
     closeInput();
+    if (output_ >= 0) {
+        close(static_cast<int>(output_));
+        output_ = -1;
+    }
+}
+
+int ChildProcess::wait()
+{
+    closePipes();
     while (process_ > 0) {
         const auto pid = static_cast<pid_t>(process_);
         int status = 0;
@@ -130,7 +198,7 @@ int ChildProcess::wait()
 
 void ChildProcess::kill()
 {
-    closeInput();
+    closePipes();
     if (process_ > 0) {
         const auto pid = static_cast<pid_t>(process_);
         ::kill(pid, SIGKILL);

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The Debian package as a user gets it, made from the programs already built:
 # lintian finds no error, and unpacked anywhere it runs from an unrelated
-# folder: the show and the capture tool on their installed data, the show on
-# a folder named with --data, and a valid menu entry. Then an install into a
-# staging folder, whose uninstall must leave nothing behind.
+# folder: the show and the capture tool on their installed data, the flash
+# checker on the capture's frames, the show on a folder named with --data,
+# and a valid menu entry. Then an install into a staging folder, whose
+# uninstall must leave nothing behind.
 # Usage: package.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
@@ -65,6 +66,8 @@ mkdir "$E2E_TMP/away"
 [ ! -s "$E2E_TMP/capture.err" ] || { cat "$E2E_TMP/capture.err" >&2; e2e_fail "the capture tool complained"; }
 [ "$(ls "$E2E_TMP"/away/frames/frame-*.png | wc -l)" -eq 12 ] && [ -s "$E2E_TMP/away/frames/audio.wav" ] ||
     e2e_fail "the capture tool did not write 12 frames and the sound"
+(cd "$E2E_TMP/away" && "$root/usr/bin/mardunqist-flashcheck" --quiet frames/ >"$E2E_TMP/check.out") &&
+    grep -q "^frames/: pass" "$E2E_TMP/check.out" || e2e_fail "the flash checker said: $(cat "$E2E_TMP/check.out")"
 
 # With the installed data moved away, --data names where it went.
 mv "$root/usr/share/mardunqist" "$E2E_TMP/moved"

@@ -117,9 +117,9 @@ const OptionRow optionRows[] = {
      "second at most (see mardunqist --gentle)",
      [](const std::string&, CaptureOptions* o, std::string*) { return o->gentle = true; }},
     {"--flash-report", "FILE", true, false,
-     "check the captured frames for flashes (WCAG 2.3.1, counted as\n"
-     "EA's IRIS counts them) and write second,transitions,flashes,\n"
-     "passes for every second of the show (CSV)",
+     "check the captured frames for flashes as mardunqist-flashcheck\n"
+     "does (WCAG 2.3.1, counted as EA's IRIS counts them), say which\n"
+     "seconds fail, and write a row a second to FILE (CSV)",
      [](const std::string& v, CaptureOptions* o, std::string*) {
          o->flashReport = v;
          return true;

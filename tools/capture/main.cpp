@@ -12,6 +12,7 @@
 #include "shown_frames.h"
 
 #include "files/whole_file.h"
+#include "gentle/flash_report.h"
 #include "platform/end_signals.h"
 #include "platform/files.h"
 #include "platform/headless_gl.h"
@@ -66,7 +67,7 @@ int capture(const CaptureOptions& options)
 
     const FrameClock& clock = show.clock();
     const bool checkFlashes = !options.flashReport.empty();
-    auto output = std::make_unique<ShownFrames>(std::move(written), clock, options.width, options.height,
+    auto output = std::make_unique<ShownFrames>(std::move(written), options.fps, options.width, options.height,
                                                 options.gentle, checkFlashes);
     std::uint64_t frameLimit = UINT64_MAX;
     if (options.frames)
@@ -134,7 +135,7 @@ int capture(const CaptureOptions& options)
         return fail(error + "; nothing written under " + options.output);
     WholeFile report;
     if (checkFlashes) {
-        const std::string csv = output->check().reportCsv();
+        const std::string csv = flashReportCsv(output->check());
         if (!report.open(options.flashReport, &error) || !report.write(csv.data(), csv.size(), &error) ||
             !report.close(&error))
             return fail(error + "; nothing written under " + options.output);
@@ -152,10 +153,12 @@ int capture(const CaptureOptions& options)
         std::fprintf(stderr, "mardunqist-capture: %llu frames written to %s\n",
                      static_cast<unsigned long long>(frame), options.output.c_str());
     if (checkFlashes && !options.quiet) {
-        const FlashCheck& check = output->check();
-        std::fprintf(stderr, "mardunqist-capture: flash check: %d of %zu seconds fail (more than three flashes "
-                     "in a second); %llu transitions; report in %s\n", check.failingSeconds(), check.seconds().size(),
-                     static_cast<unsigned long long>(check.transitions()), options.flashReport.c_str());
+        for (const FlashSecond& second : output->check().seconds()) {
+            if (second.verdict >= FlashVerdict::extendedFail)
+                std::fprintf(stderr, "mardunqist-capture: flash check: %s\n", flashSecondLine(second).c_str());
+        }
+        std::fprintf(stderr, "mardunqist-capture: flash check: %s; report in %s\n",
+                     flashSummary(output->check()).c_str(), options.flashReport.c_str());
     }
     return 0;
 }

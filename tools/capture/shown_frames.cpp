@@ -1,9 +1,20 @@
 #include "shown_frames.h"
 
-ShownFrames::ShownFrames(std::unique_ptr<CaptureOutput> output, const FrameClock& clock, int width, int height,
-                         bool gentle, bool checkFlashes)
-    : output_(std::move(output)), clock_(clock), width_(width), height_(height), gentle_(gentle),
-      checkFlashes_(checkFlashes)
+#include "seams/music.h"
+
+namespace {
+
+double framesPerSecond(FrameRate rate)
+{
+    return static_cast<double>(rate.numerator) / static_cast<double>(rate.denominator);
+}
+
+} // namespace
+
+ShownFrames::ShownFrames(std::unique_ptr<CaptureOutput> output, FrameRate rate, int width, int height, bool gentle,
+                         bool checkFlashes)
+    : output_(std::move(output)), clock_(rate, musicSampleRate), width_(width), height_(height), gentle_(gentle),
+      checkFlashes_(checkFlashes), filter_(framesPerSecond(rate)), check_(framesPerSecond(rate))
 {
 }
 
@@ -16,7 +27,7 @@ bool ShownFrames::addFrame(std::uint64_t index, const std::vector<std::uint8_t>&
         filter_.apply(rgbaBottomUp, width_, height_, timeMs, shown_);
         frame = &shown_;
     } else if (checkFlashes_) {
-        check_.addFrame(frame->data(), width_, height_, timeMs);
+        check_.addFrame(frame->data(), width_, height_, 4, timeMs);
     }
     if (checkFlashes_)
         failing_.store(check().failingSeconds());

@@ -19,7 +19,7 @@
 
 class ShownFrames : public CaptureOutput {
 public:
-    ShownFrames(std::unique_ptr<CaptureOutput> output, const FrameClock& clock, int width, int height, bool gentle,
+    ShownFrames(std::unique_ptr<CaptureOutput> output, FrameRate rate, int width, int height, bool gentle,
                 bool checkFlashes);
 
     bool start(std::string* error) override { return output_->start(error); }
@@ -31,7 +31,8 @@ public:
     bool finish(std::string* error) override { return output_->finish(error); }
     void abandon() override { output_->abandon(); }
 
-    // Seconds failing the check so far; may be read from any thread.
+    // Seconds failing the check so far (by flash or extended failure); may
+    // be read from any thread.
     const std::atomic<int>& failingSeconds() const { return failing_; }
 
     // The check, once every frame has been added.

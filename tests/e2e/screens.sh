@@ -61,9 +61,12 @@ full_screen_at full-640-no-wm 30 640x480
 full_screen_at full-1024-no-wm 70 1024x768
 
 # 2. openbox.
-openbox --sm-disable >"$E2E_TMP/openbox.log" 2>&1 &
+# (Its log stays with the screenshots, for a window it never maps.)
+openbox --sm-disable >"$E2E_OUT/openbox.log" 2>&1 &
 E2E_PIDS+=($!)
 e2e_until 10 xprop -root _NET_SUPPORTING_WM_CHECK >/dev/null || e2e_fail "openbox did not start"
+# It says so before it has settled in to manage new windows.
+sleep 1
 full_screen_at full-640-openbox 30 640x480
 full_screen_at full-1024-openbox 70 1024x768
 

@@ -45,12 +45,20 @@ data="$run_dir/data"
 "$E2E_BUILD/tests/write-short-song" "$data/Vostr_1.it" 20 >/dev/null || e2e_fail "cannot write the song"
 chmod -R a+rX "$data"
 
+# The sanitizer build's settings (its leak suppressions among them) must
+# survive env -i, or the system libraries' own leaks fail the run.
+sanitizer_env=()
+for name in ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS LD_PRELOAD; do
+    [ -n "${!name:-}" ] && sanitizer_env+=("$name=${!name}")
+done
+
 # show ARGS...: the show in $data as the compositor's user, on Wayland itself
 # (or, with DRIVER=x11, through XWayland); sets E2E_PID, E2E_RUN.
 show() {
     local driver=(SDL_VIDEODRIVER=wayland GDK_BACKEND=wayland)
     [ "${DRIVER:-}" = x11 ] && driver=(DISPLAY="$(cat "$run_dir/x-display")")
-    e2e_start_program "${as_user[@]}" "${driver[@]}" SDL_AUDIODRIVER=dummy -- --data "$data" --verbose "$@"
+    e2e_start_program "${as_user[@]}" "${sanitizer_env[@]}" "${driver[@]}" SDL_AUDIODRIVER=dummy \
+        -- --data "$data" --verbose "$@"
 }
 
 screenshot() {  # NAME: the output as $E2E_OUT/NAME.png; prints the path

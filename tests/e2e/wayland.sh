@@ -11,7 +11,7 @@ set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 e2e_init "$@"
 
-# The compositor's user needs to reach the programs, the data and its own
+# The compositor's user needs to reach the program, the data and its own
 # runtime folder.
 chmod 711 "$E2E_TMP"
 run_dir="$E2E_TMP/wayland"
@@ -44,6 +44,11 @@ data="$run_dir/data"
 # A song of 38 s, so that no show ends by itself while it is looked at.
 "$E2E_BUILD/tests/write-short-song" "$data/Vostr_1.it" 20 >/dev/null || e2e_fail "cannot write the song"
 chmod -R a+rX "$data"
+# The checkout may sit where that user cannot reach (under /root), so the
+# show is run from a copy beside its data.
+cp "$E2E_BUILD/mardunqist" "$run_dir/mardunqist"
+chmod a+rx "$run_dir/mardunqist"
+E2E_PROGRAM="$run_dir/mardunqist"
 
 # The sanitizer build's settings (its leak suppressions among them) must
 # survive env -i, or the system libraries' own leaks fail the run.

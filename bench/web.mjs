@@ -13,14 +13,13 @@ import { execFileSync } from 'node:child_process';
 import { mkdir, mkdtemp, readdir, readFile, rm, stat, writeFile } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
-import { pathToFileURL } from 'node:url';
 import { gzipSync } from 'node:zlib';
+import { loadBrowserDriver } from '../tests/web/browser.mjs';
 
 const webBuild = path.resolve(process.argv[2] || 'build-web');
 const nativeBuild = path.resolve(process.argv[3] || 'build');
 const results = path.join(webBuild, 'bench-results');
-const { serveFolders, listen, launchBrowser, engines } =
-  await import(pathToFileURL(path.join(webBuild, 'tools', 'browser.mjs')).href);
+const { serveFolders, listen, launchBrowser, engines } = await loadBrowserDriver(webBuild);
 
 const summary = [];
 const note = (line = '') => { summary.push(line); console.log(line); };

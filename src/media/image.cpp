@@ -2,6 +2,8 @@
 // decoder (libjpeg natively, the browser's on the web).
 #include "media/image.h"
 
+#include "platform/pictures.h"
+
 #include <cstdlib>
 
 int Image::maxSide = 8192;
@@ -12,6 +14,18 @@ void Image::refreshMaxSide()
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &side);
     if (side > 0)
         maxSide = side;
+}
+
+bool Image::load(const char* fileName)
+{
+    release();
+    DecodedPicture decoded;
+    const bool loaded = decodePicture(fileName, maxSide, &decoded);
+    width = decoded.width;
+    height = decoded.height;
+    components = decoded.components;
+    pixels = decoded.pixels;
+    return loaded;
 }
 
 GLuint Image::upload(bool releaseAfter)

@@ -47,6 +47,16 @@ constexpr std::uint32_t makePosition(std::uint32_t order, std::uint32_t row)
     return (order & 0xFFFFu) | (row << 16);
 }
 
+// The position to publish after a rendered block. Past the song's last row
+// libopenmpt renders the tail of the sound with its position back at (0, 0);
+// the show must not see order 0 (its opening scene) again then, so once a
+// later order has been seen the last position stands.
+constexpr std::uint32_t positionAfterBlock(std::uint32_t published, std::uint32_t reported)
+{
+    const bool backToStart = orderOf(reported) == 0 && orderOf(published) != 0;
+    return backToStart ? published : reported;
+}
+
 } // namespace showmusic
 
 // A source that answers what it is told, and counts how often it was asked.

@@ -32,3 +32,27 @@ std::unique_ptr<openmpt::module> loadModule(const std::string& path, std::string
         return nullptr;
     }
 }
+
+std::unique_ptr<OpenmptRenderer> OpenmptRenderer::open(const std::string& path, std::string* error)
+{
+    std::unique_ptr<openmpt::module> module = loadModule(path, error);
+    if (!module)
+        return nullptr;
+    return std::unique_ptr<OpenmptRenderer>(new OpenmptRenderer(std::move(module)));
+}
+
+std::size_t OpenmptRenderer::read(std::size_t frames, std::int16_t* out)
+{
+    return module_->read_interleaved_stereo(musicSampleRate, frames, out);
+}
+
+std::uint32_t OpenmptRenderer::position()
+{
+    return showmusic::makePosition(static_cast<std::uint32_t>(module_->get_current_order()),
+                                   static_cast<std::uint32_t>(module_->get_current_row()));
+}
+
+double OpenmptRenderer::durationSeconds()
+{
+    return module_->get_duration_seconds();
+}

@@ -1,9 +1,9 @@
 // Loading the show's module with libopenmpt, set to play once and stop at its
-// end. Shared by the live player and the capture tool's offline renderer.
+// end. Shared by the live player and the offline stepper of captures.
 #ifndef MARDUNQIST_SHELL_MODULE_FILE_H
 #define MARDUNQIST_SHELL_MODULE_FILE_H
 
-#include "seams/music.h"
+#include "seams/offline_music.h"
 
 #include <libopenmpt/libopenmpt.hpp>
 
@@ -19,14 +19,20 @@ constexpr std::uint64_t maxModuleBytes = std::uint64_t{256} << 20;
 // regular file of at most maxModuleBytes is read.
 std::unique_ptr<openmpt::module> loadModule(const std::string& path, std::string* error);
 
-// The position to publish after a rendered block. Past the song's last row
-// libopenmpt renders the tail of the sound with its position back at (0, 0);
-// the show must not see order 0 (its opening scene) again then, so once a
-// later order has been seen the last position stands.
-inline std::uint32_t positionAfterBlock(std::uint32_t published, std::uint32_t reported)
-{
-    const bool backToStart = (reported & 0xFFFFu) == 0 && (published & 0xFFFFu) != 0;
-    return backToStart ? published : reported;
-}
+// A loaded module as the offline stepper renders it.
+class OpenmptRenderer : public ModuleRenderer {
+public:
+    // The module of `path`, or nullptr with a reason as loadModule gives it.
+    static std::unique_ptr<OpenmptRenderer> open(const std::string& path, std::string* error);
+
+    std::size_t read(std::size_t frames, std::int16_t* out) override;
+    std::uint32_t position() override;
+    double durationSeconds() override;
+
+private:
+    explicit OpenmptRenderer(std::unique_ptr<openmpt::module> module) : module_(std::move(module)) {}
+
+    std::unique_ptr<openmpt::module> module_;
+};
 
 #endif

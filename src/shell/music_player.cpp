@@ -110,7 +110,7 @@ void MusicPlayer::render(std::int16_t* out, int frames)
             const auto order = static_cast<std::uint32_t>(module_->get_current_order());
             const auto row = static_cast<std::uint32_t>(module_->get_current_row());
             const std::uint32_t published = position_.load(std::memory_order_relaxed);
-            position_.store(positionAfterBlock(published, showmusic::makePosition(order, row)),
+            position_.store(showmusic::positionAfterBlock(published, showmusic::makePosition(order, row)),
                             std::memory_order_release);
         }
     }

@@ -4,7 +4,8 @@
 // larger than the GL takes) and takes the browser's pixels.
 #include "web/picture.h"
 
-#include "media/image.h"
+#include "platform/pictures.h"
+#include "platform/program.h"
 
 #include <emscripten/emscripten.h>
 
@@ -34,7 +35,7 @@ EM_JS(int, copyDecodedPicture, (const char* path, unsigned char* rgb, int width,
 
 void reportFailure(const char* fileName, const char* why)
 {
-    std::fprintf(stderr, "mardunqist: %s: %s\n", fileName, why);
+    std::fprintf(stderr, "%s: %s: %s\n", programName(), fileName, why);
 }
 
 bool readFile(const char* path, std::vector<unsigned char>* bytes, int* error)
@@ -119,7 +120,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE int webPictureWorthDecoding(const char* path)
            header.height <= largestDecodedSide;
 }
 
-bool Image::load(const char* fileName)
+bool decodePicture(const char* fileName, int maxSide, DecodedPicture* picture)
 {
     std::vector<unsigned char> bytes;
     int error = 0;
@@ -149,14 +150,15 @@ bool Image::load(const char* fileName)
         reportFailure(fileName, why);
         return false;
     }
-    width = header.width;
-    height = header.height;
-    components = 3;
-    pixels = static_cast<unsigned char*>(std::malloc(static_cast<std::size_t>(width) * height * 3));
-    if (!pixels || !copyDecodedPicture(fileName, pixels, width, height)) {
+    picture->width = header.width;
+    picture->height = header.height;
+    picture->components = 3;
+    unsigned char* pixels = static_cast<unsigned char*>(std::malloc(static_cast<std::size_t>(header.width) * header.height * 3));
+    if (!pixels || !copyDecodedPicture(fileName, pixels, header.width, header.height)) {
         reportFailure(fileName, pixels ? "the browser cannot decode it" : "out of memory");
-        release();
+        std::free(pixels);
         return false;
     }
+    picture->pixels = pixels;
     return true;
 }

@@ -4,14 +4,18 @@
 // side owns the WebGL context and runs the show's own code on it. One
 // thread: the page's. Each frame the page passes the music position it hears
 // and the show draws one frame with drawFrame, exactly as the native main
-// loop does. The capture page drives the same show on a virtual clock.
+// loop does. The page's captures step the same show offline
+// (web_capture.cpp).
 #include "gentle/gentle_screen.h"
+#include "platform/desktop.h"
+#include "platform/program.h"
 #include "seams/clock.h"
 #include "seams/music.h"
 #include "seams/screen.h"
 #include "timeline/frame_composer.h"
 #include "timeline/show.h"
 #include "web/gl/gl_subset.h"
+#include "web/page_canvas.h"
 
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
@@ -33,52 +37,22 @@ public:
     bool isActive() override { return playing; }
 };
 
-struct WebShow {
+struct PageCanvas {
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = 0;
     Canvas canvas;
     bool gentle = false;
     GentleScreen gentleScreen;
-    PageMusic music;
     std::vector<std::uint8_t> pixels;
 };
 
-WebShow show;
-
-// Where the page writes the six files it fetched.
-constexpr const char* dataFolder = "/show";
-
-void presentToPage()
-{
-    if (show.gentle)
-        show.gentleScreen.present(show.canvas, show.canvas.width(), show.canvas.height(), showclock::nowMs());
-    else
-        show.canvas.copyToWindow(show.canvas.width(), show.canvas.height());
-}
-
-void closeContext()
-{
-    if (show.context == 0)
-        return;
-    show.gentleScreen.destroy();
-    show.canvas.destroy();
-    emscripten_webgl_make_context_current(0);
-    emscripten_webgl_destroy_context(show.context);
-    show.context = 0;
-}
+PageCanvas page;
+PageMusic pageMusic;
 
 } // namespace
 
-extern "C" {
-
-// Opens WebGL 2 on the page's canvas "#show" at width x height, and starts a
-// show as a program start does: fresh state, the generator seeded from
-// seedTicks, the global GL state, the five pictures. The clock is live, or
-// manual (at the capture's first frame time) for a capture; gentle presents
-// through the gentle filter. 1 on success; on failure one line on the
-// console and 0.
-EMSCRIPTEN_KEEPALIVE int webShowStart(int width, int height, std::uint32_t seedTicks, int manualClock, int gentle)
+bool openPageCanvas(int width, int height, bool gentle)
 {
-    closeContext();
+    closePageCanvas();
     EmscriptenWebGLContextAttributes attributes;
     emscripten_webgl_init_context_attributes(&attributes);
     attributes.majorVersion = 2;
@@ -88,30 +62,78 @@ EMSCRIPTEN_KEEPALIVE int webShowStart(int width, int height, std::uint32_t seedT
     attributes.stencil = false;
     attributes.antialias = false;
     attributes.preserveDrawingBuffer = false;
-    show.context = emscripten_webgl_create_context("#show", &attributes);
-    if (show.context <= 0) {
-        std::fprintf(stderr, "mardunqist: this browser gives no WebGL 2 context\n");
-        show.context = 0;
-        return 0;
+    page.context = emscripten_webgl_create_context("#show", &attributes);
+    if (page.context <= 0) {
+        std::fprintf(stderr, "%s: this browser gives no WebGL 2 context\n", programName());
+        page.context = 0;
+        return false;
     }
-    emscripten_webgl_make_context_current(show.context);
+    emscripten_webgl_make_context_current(page.context);
 
     std::string error;
-    if (!glsubset::init(&error) || !show.canvas.create(width, height, &error)) {
-        std::fprintf(stderr, "mardunqist: %s\n", error.c_str());
-        closeContext();
-        return 0;
+    if (!glsubset::init(&error) || !page.canvas.create(width, height, &error)) {
+        std::fprintf(stderr, "%s: %s\n", programName(), error.c_str());
+        closePageCanvas();
+        return false;
     }
+    page.gentle = gentle;
+    return true;
+}
 
-    show.gentle = gentle != 0;
-    show.music = PageMusic{};
-    ShowStart start;
-    start.clock = manualClock ? ShowClock::manual : ShowClock::restarted;
-    start.music = &show.music;
-    start.present = presentToPage;
-    start.seedTicks = seedTicks;
-    start.pictureFolder = dataFolder;
-    startShow(start);
+void closePageCanvas()
+{
+    if (page.context == 0)
+        return;
+    page.gentleScreen.destroy();
+    page.canvas.destroy();
+    emscripten_webgl_make_context_current(0);
+    emscripten_webgl_destroy_context(page.context);
+    page.context = 0;
+}
+
+void presentToPage()
+{
+    if (page.gentle)
+        page.gentleScreen.present(page.canvas, page.canvas.width(), page.canvas.height(), showclock::nowMs());
+    else
+        page.canvas.copyToWindow(page.canvas.width(), page.canvas.height());
+}
+
+const std::uint8_t* presentedPixels()
+{
+    if (page.gentle)
+        return page.gentleScreen.shownFrame().data();
+    page.pixels = page.canvas.readRGBA();
+    return page.pixels.data();
+}
+
+int pageCanvasWidth()
+{
+    return page.canvas.width();
+}
+
+int pageCanvasHeight()
+{
+    return page.canvas.height();
+}
+
+extern "C" {
+
+// Opens WebGL 2 on the page's canvas "#show" at width x height, and starts a
+// show as a program start does: fresh state, the live clock counting from
+// now, the generator seeded from the clock, the global GL state, the five
+// pictures; gentle presents through the gentle filter. 1 on success; on
+// failure one line on the console and 0.
+EMSCRIPTEN_KEEPALIVE int webShowStart(int width, int height, int gentle)
+{
+    if (!openPageCanvas(width, height, gentle != 0))
+        return 0;
+    pageMusic = PageMusic{};
+    startShow({.clock = ShowClock::restarted,
+               .music = &pageMusic,
+               .present = presentToPage,
+               .seedTicks = bootTicks(),
+               .pictureFolder = pageDataFolder});
     return 1;
 }
 
@@ -120,19 +142,12 @@ EMSCRIPTEN_KEEPALIVE int webShowStart(int width, int height, std::uint32_t seedT
 // end, or when the music stopped before the credits).
 EMSCRIPTEN_KEEPALIVE int webShowFrame(std::uint32_t position, int playing)
 {
-    if (show.context == 0)
+    if (!page.canvas.isOpen())
         return 0;
-    show.music.heardPosition = position;
-    show.music.playing = playing != 0;
+    pageMusic.heardPosition = position;
+    pageMusic.playing = playing != 0;
     drawFrame();
     return showEnded() ? 0 : 1;
-}
-
-// One frame at a given show time (manual clock), for the capture.
-EMSCRIPTEN_KEEPALIVE int webShowCaptureFrame(double timeMs, std::uint32_t position, int playing)
-{
-    showclock::setManual(timeMs);
-    return webShowFrame(position, playing);
 }
 
 // The rate the page renders the module at, as every player does.
@@ -141,20 +156,17 @@ EMSCRIPTEN_KEEPALIVE int webMusicSampleRate()
     return musicSampleRate;
 }
 
-// The frame last presented as RGBA rows, bottom row first (the canvas, or
-// with gentle what the filter showed); valid until the next call.
-EMSCRIPTEN_KEEPALIVE const std::uint8_t* webShowReadPixels()
-{
-    if (show.gentle)
-        return show.gentleScreen.shownFrame().data();
-    show.pixels = show.canvas.readRGBA();
-    return show.pixels.data();
-}
-
 EMSCRIPTEN_KEEPALIVE void webShowStop()
 {
     stopShow();
-    closeContext();
+    closePageCanvas();
+}
+
+// Whether the viewer asked the browser for less motion: the start page then
+// ticks "gentle" for them.
+EMSCRIPTEN_KEEPALIVE int webDesktopAsksForLessMotion()
+{
+    return desktopAsksForLessMotion() ? 1 : 0;
 }
 
 } // extern "C"

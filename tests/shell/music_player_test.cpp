@@ -96,6 +96,7 @@ TEST_F(MusicPlayerTest, GarbageModuleIsRefusedWithLibrarysReason)
 TEST(PositionAfterBlock, TheTailPastTheLastRowKeepsTheLastPosition)
 {
     using showmusic::makePosition;
+    using showmusic::positionAfterBlock;
     EXPECT_EQ(positionAfterBlock(makePosition(0, 3), makePosition(0, 9)), makePosition(0, 9));
     EXPECT_EQ(positionAfterBlock(makePosition(0, 9), makePosition(1, 0)), makePosition(1, 0));
     EXPECT_EQ(positionAfterBlock(makePosition(37, 95), makePosition(0, 0)), makePosition(37, 95));

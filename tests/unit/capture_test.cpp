@@ -1,5 +1,5 @@
 #include "capture_options.h"
-#include "yuv_frame.h"
+#include "media/yuv_frame.h"
 
 #include <gtest/gtest.h>
 

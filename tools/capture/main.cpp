@@ -21,7 +21,8 @@
 #include "seams/music.h"
 #include "seams/show_files.h"
 #include "shell/data_folder.h"
-#include "shell/offline_show.h"
+#include "shell/module_file.h"
+#include "timeline/offline_show.h"
 
 #include <cstdio>
 #include <exception>
@@ -56,26 +57,21 @@ int capture(const CaptureOptions& options)
             return fail(error);
     }
 
-    OfflineShow show(options.fps);
-    OfflineMusic& music = show.music();
-    if (!show.loadMusic(dataFile(options.dataDir, moduleFileName), &error)) {
+    const std::unique_ptr<OpenmptRenderer> module = OpenmptRenderer::open(dataFile(options.dataDir, moduleFileName), &error);
+    if (!module) {
         // Without music the show would never end by itself.
         if (!options.frames && !options.seconds)
             return fail(error + "; with no music the show never ends: give --frames or --seconds");
         std::fprintf(stderr, "mardunqist-capture: %s; capturing without music\n", error.c_str());
     }
+    OfflineShow show(options.fps, module.get());
 
     const FrameClock& clock = show.clock();
     const bool checkFlashes = !options.flashReport.empty();
     auto output = std::make_unique<ShownFrames>(std::move(written), options.fps, options.width, options.height,
                                                 options.gentle, checkFlashes);
-    std::uint64_t frameLimit = UINT64_MAX;
-    if (options.frames)
-        frameLimit = *options.frames;
-    if (options.seconds)
-        frameLimit = std::min(frameLimit, clock.framesFor(*options.seconds));
-    const std::uint64_t expected =
-        frameLimit != UINT64_MAX ? frameLimit : clock.framesFor(music.durationSeconds()) + 1;
+    const std::uint64_t frameLimit = show.frameLimit(options.frames, options.seconds);
+    const std::uint64_t expected = show.expectedFrames(frameLimit);
     if (!soundFits(options, clock.samplesThrough(expected - 1), musicSampleRate, &error))
         return fail(error);
 
@@ -87,7 +83,7 @@ int capture(const CaptureOptions& options)
     if (!options.timelineCsv.empty()) {
         if (!timeline.open(options.timelineCsv, &error))
             return fail(error);
-        std::fputs("frame,time_ms,order,row,playing\n", timeline.stream());
+        std::fprintf(timeline.stream(), "%s\n", OfflineShow::timelineHeader);
     }
     if (!output->start(&error))
         return fail(error);
@@ -106,12 +102,8 @@ int capture(const CaptureOptions& options)
             ok = false;
             break;
         }
-        if (timeline.isOpen()) {
-            const std::uint32_t position = music.position();
-            std::fprintf(timeline.stream(), "%llu,%.15g,%u,%u,%d\n", static_cast<unsigned long long>(frame),
-                         show.frameTimeMs(), showmusic::orderOf(position), showmusic::rowOf(position),
-                         music.isActive() ? 1 : 0);
-        }
+        if (timeline.isOpen())
+            std::fprintf(timeline.stream(), "%s\n", show.timelineRow().c_str());
         ++frame;
         progress.update(frame);
         if (show.ended())

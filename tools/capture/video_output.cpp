@@ -2,7 +2,7 @@
 
 #include "platform/child_process.h"
 #include "output_paths.h"
-#include "yuv_frame.h"
+#include "media/yuv_frame.h"
 #include "platform/end_signals.h"
 #include "platform/files.h"
 #include "files/whole_file.h"

@@ -1,13 +1,13 @@
-// The capture page, driven by mardunqist-web-capture: the show frame by frame
-// on a virtual clock, the module rendered in lockstep on this thread exactly
-// as the native capture renders it (the same frame clock, compiled in), each
-// frame sent back as a PNG with its timeline row.
+// The capture page, driven by mardunqist-web-capture: the show stepped
+// offline through the show's own stepper (web_capture.cpp), exactly as the
+// native capture steps it, each frame sent back as a PNG with its timeline
+// row.
 //
 // Query: width, height, fps (N or N/D), seedTick, frames and seconds
 // (optional), gentle (present: through the gentle filter), data (a folder URL). Frames go to PUT capture/frame-NNNNNN.png, the timeline to
 // PUT capture/timeline.csv, and the outcome to PUT capture/done.
 import createShow from './mardunqist.js';
-import { loadLibopenmpt, ModulePlayer, ModuleTimeline, orderOf, rowOf } from './openmpt.js';
+import { captureModule, loadLibopenmpt, ModulePlayer } from './openmpt.js';
 import { loadShowData } from './show-data.js';
 import { moduleFile } from './show-files.js';
 
@@ -16,6 +16,7 @@ const width = Number(query.get('width'));
 const height = Number(query.get('height'));
 const [fpsNumerator, fpsDenominator = 1] = query.get('fps').split('/').map(Number);
 const seedTick = Number(query.get('seedTick'));
+const given = (name) => (query.has(name) ? Number(query.get(name)) : -1);
 
 const blobsBetweenCollections = 30;
 
@@ -31,16 +32,9 @@ const say = (line) => {
 };
 window.addEventListener('error', (event) => put('done', JSON.stringify({ ok: false, error: `the page failed: ${event.message}` })));
 
-// C++'s default float output at 15 significant digits, as the native
-// timeline writes its times.
-function formatTime(ms) {
-  const text = ms.toPrecision(15);
-  return text.includes('.') ? text.replace(/\.?0+$/, '') : text;
-}
-
 async function encodePng(show, scratch) {
   const rowBytes = width * 4;
-  const pixels = show._webShowReadPixels();
+  const pixels = show._webCaptureRgba();
   const rows = show.HEAPU8.subarray(pixels, pixels + rowBytes * height);
   const image = scratch.image;
   // GL's rows run bottom to top; opaque, whatever alpha the canvas holds.
@@ -59,54 +53,43 @@ async function capture() {
     if (name !== moduleFile) say(`mardunqist-web-capture: ${name}: ${why}`);
   }
 
-  const sampleRate = show._webMusicSampleRate();
-  show._webCaptureSetFrameRate(fpsNumerator, fpsDenominator);
-  let frameLimit = query.has('frames') ? Number(query.get('frames')) : Infinity;
-  if (query.has('seconds')) frameLimit = Math.min(frameLimit, show._webCaptureFramesFor(Number(query.get('seconds'))));
-  let music = null;
+  let player = null;
   try {
     if (!data.module) throw new Error(data.failures[moduleFile]);
-    music = new ModulePlayer(await loadLibopenmpt(), data.module, 65536);
+    player = new ModulePlayer(await loadLibopenmpt(), data.module, 65536);
   } catch (error) {
     // Without music the show would never end by itself.
-    if (frameLimit === Infinity) {
+    if (given('frames') < 0 && given('seconds') < 0) {
       throw new Error(`${moduleFile}: ${error.message}; with no music the show never ends: give --frames or --seconds`);
     }
     say(`mardunqist-web-capture: ${moduleFile}: ${error.message}; capturing without music`);
   }
+  if (player) show.captureModule = captureModule(player, show._webMusicSampleRate());
 
-  const expected = frameLimit !== Infinity ? frameLimit
-    : show._webCaptureFramesFor(music.durationSeconds()) + 1;
-  if (!show._webShowStart(width, height, seedTick, 1, query.has('gentle') ? 1 : 0)) throw new Error('no WebGL 2 context');
+  const expected = show._webCaptureStart(width, height, fpsNumerator, fpsDenominator, seedTick,
+    query.has('gentle') ? 1 : 0, player ? 1 : 0, given('frames'), given('seconds'));
+  if (!expected) throw new Error('no WebGL 2 context');
 
   const canvas = new OffscreenCanvas(width, height);
   const context = canvas.getContext('2d');
   const scratch = { canvas, context, image: context.createImageData(width, height) };
-  const rows = ['frame,time_ms,order,row,playing'];
-  const timeline = music ? new ModuleTimeline(music, sampleRate) : null;
+  const rows = [show.UTF8ToString(show._webCaptureTimelineHeader())];
   let frame = 0;
-  while (frame < frameLimit) {
-    // The sound up to this frame's time first, so the frame sees the
-    // position the music has reached.
-    if (timeline) timeline.advance(show._webCaptureSamplesFor(frame));
-    const position = timeline ? timeline.position : 0;
-    const playing = timeline ? timeline.playing : false;
-    const time = show._webCaptureFrameTimeMs(frame);
-    const running = show._webShowCaptureFrame(time, position, playing ? 1 : 0);
+  while (!show._webCaptureDone()) {
+    show._webCaptureStep();
     await put(`frame-${String(frame).padStart(6, '0')}.png`, await encodePng(show, scratch),
       { 'X-Expected-Frames': String(expected) });
-    rows.push(`${frame},${formatTime(time)},${orderOf(position)},${rowOf(position)},${playing ? 1 : 0}`);
+    rows.push(show.UTF8ToString(show._webCaptureTimelineRow()));
     ++frame;
     // Each frame's PNG is a Blob, whose bytes Chromium frees only when the
     // small wrapper is collected; the collector, seeing little garbage,
     // would wait until the blob store ran out (a few hundred frames at
     // 1024x768).
     if (frame % blobsBetweenCollections === 0) globalThis.gc?.();
-    // The show's own end, or a song that stopped before the credits.
-    if (!running) break;
   }
   await put('timeline.csv', rows.join('\n') + '\n');
-  show._webShowStop();
+  show._webCaptureStop();
+  player?.destroy();
   return frame;
 }
 

@@ -1,5 +1,5 @@
 // The module player shared by the live sound (music-worklet.js, on the audio
-// thread), the silent show and the capture page (on the page's thread):
+// thread), the silent show and the page's captures (on the page's thread):
 // libopenmpt compiled to WebAssembly, as the chiptune3 package ships it. Set
 // as the native player is: play once, stop at the end, no dither.
 import createLibopenmpt from './libopenmpt.worklet.js';
@@ -93,10 +93,25 @@ export class ModulePlayer {
   }
 }
 
+// The player as the show's offline stepper renders it (web_capture.cpp calls
+// this as Module.captureModule): the sound copied into the show's memory,
+// the position and the length as libopenmpt gives them.
+export function captureModule(player, sampleRate) {
+  return {
+    readInto(frames, target, at) {
+      const got = player.readInterleaved(sampleRate, Math.min(frames, player.largestBlock));
+      const from = player.buffer >> 1;
+      target.set(player.lib.HEAP16.subarray(from, from + got * 2), at);
+      return got;
+    },
+    position: () => player.position(),
+    durationSeconds: () => player.durationSeconds(),
+  };
+}
+
 // The module rendered on the page's thread, samples counted rather than
-// heard: the position and playing state after each stretch of sound, as the
-// native offline renderer gives them. The capture advances it a frame's
-// share at a time, the silent show by the time that has passed.
+// heard, for the silent show: the position and playing state after each
+// stretch of sound, advanced by the time that has passed.
 export class ModuleTimeline {
   constructor(player, sampleRate) {
     this.player = player;

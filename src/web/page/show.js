@@ -17,10 +17,6 @@ const stage = document.getElementById('stage');
 const canvas = document.getElementById('show');
 const notice = document.getElementById('notice');
 
-// A viewer who asked the desktop for less motion starts gentle; the box is
-// still theirs to untick.
-if (matchMedia('(prefers-reduced-motion: reduce)').matches) chooser.elements.gentle.checked = true;
-
 // What the page tells a watcher (and the tests) about the show: the lines it
 // has said, the errors nobody caught, and the show's progress.
 const status = { ready: false, playing: false, order: 0, row: 0, frames: 0, sound: '', messages: [], errors: [] };
@@ -50,6 +46,9 @@ const [wasmBinary, data] = await Promise.all([
   throw error;
 });
 const show = await createShow({ wasmBinary, printErr: say });
+// A viewer who asked the desktop for less motion starts gentle; the box is
+// still theirs to untick.
+if (show._webDesktopAsksForLessMotion()) chooser.elements.gentle.checked = true;
 await installShowData(show, data);
 for (const [name, why] of Object.entries(data.failures)) say(`mardunqist: ${name}: ${why}`);
 const sampleRate = show._webMusicSampleRate();
@@ -68,10 +67,6 @@ function chosenMode() {
   const [width, height] = chooser.elements.mode.value.split('x').map(Number);
   return { width, height, windowed: chooser.elements.windowed.checked, gentle: chooser.elements.gentle.checked };
 }
-
-// The seed comes from a millisecond count, as it does natively; the
-// browser's wall clock stands in for the time since boot.
-const seedTicks = () => Date.now() % 4294967296;
 
 function frame() {
   const heard = music ? music.now() : { position: 0, playing: false };
@@ -157,7 +152,7 @@ function play() {
   chooser.hidden = true;
   beside.hidden = true;
   stage.hidden = false;
-  if (!show._webShowStart(mode.width, mode.height, seedTicks(), 0, mode.gentle ? 1 : 0)) {
+  if (!show._webShowStart(mode.width, mode.height, mode.gentle ? 1 : 0)) {
     if (sound) sound.stop();
     showChooser();
     return;

@@ -1,9 +1,11 @@
-// Frames for the video encoder: RGBA as GL reads it (bottom row first) made
+// Frames for a video encoder: RGBA as GL reads it (bottom row first) made
 // into planar YUV 4:2:0, top row first, BT.709 with limited range (16-235),
-// as the video is tagged. Done here rather than by ffmpeg's swscale: the pipe
-// then carries 1.5 bytes a pixel instead of 4, and the flip comes free.
-#ifndef MARDUNQIST_CAPTURE_YUV_FRAME_H
-#define MARDUNQIST_CAPTURE_YUV_FRAME_H
+// as every video of the show is tagged. The native capture and the page's
+// video export both convert here, not in ffmpeg or the browser, so their
+// colours agree; ffmpeg's pipe then carries 1.5 bytes a pixel instead of 4,
+// and the flip comes free.
+#ifndef MARDUNQIST_MEDIA_YUV_FRAME_H
+#define MARDUNQIST_MEDIA_YUV_FRAME_H
 
 #include <cstddef>
 #include <cstdint>

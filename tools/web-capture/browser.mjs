@@ -1,5 +1,6 @@
 // The three browser engines the page is made for, driven alike for the web
-// capture, the browser tests and the benchmarks:
+// capture (and, through tests/web/browser.mjs, the browser tests and the
+// benchmarks):
 //
 //   chromium  Debian's Chromium, headless, WebGL 2 through SwiftShader
 //             (puppeteer-core over the DevTools protocol)
@@ -12,11 +13,10 @@
 // it plays in real time with no sound card; `sound: false` gives them none.
 // Every browser starts with a fresh profile and leaves nothing behind.
 //
-// A page offers what every engine can do: goto, evaluate, waitFor, a real
-// click (a user gesture in every engine, unlike a script's click()), a key
-// press, a screenshot of an element. Console lines and uncaught errors are
-// collected where the engine's driver reports them (not WebKit's: the pages
-// keep their own, see window.showStatus).
+// A page offers what every engine can do: goto, evaluate, waitFor, and a
+// call when it crashes. Console lines and uncaught errors are collected
+// where the engine's driver reports them (not WebKit's: the pages keep
+// their own, see window.showStatus).
 import { spawn } from 'node:child_process';
 import { once } from 'node:events';
 import { existsSync } from 'node:fs';
@@ -25,7 +25,7 @@ import { createServer } from 'node:net';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import puppeteer from 'puppeteer-core';
-import { Builder, By, Key } from 'selenium-webdriver';
+import { Builder } from 'selenium-webdriver';
 
 export { serveFolders, listen } from './site-server.mjs';
 
@@ -110,11 +110,6 @@ class PuppeteerPage {
   async waitFor(expression, timeout = 30000) {
     return (await this.raw.waitForFunction(expression, { timeout, polling: 100 })).jsonValue();
   }
-  click(selector) { return this.raw.click(selector); }
-  press(key) { return this.raw.keyboard.press(key); }
-  async screenshot(selector) {
-    return Buffer.from(await (await this.raw.$(selector)).screenshot({ encoding: 'base64' }), 'base64');
-  }
   // Calls back once if the page crashes or its browser goes away.
   onGone(callback) {
     this.raw.on('error', (error) => callback(`the page crashed: ${error.message}`));
@@ -145,14 +140,6 @@ class WebDriverPage {
       if (Date.now() > deadline) throw new Error(`timed out after ${timeout} ms waiting for ${expression}`);
       await sleep(100);
     }
-  }
-  async click(selector) { await (await this.driver.findElement(By.css(selector))).click(); }
-  async press(key) {
-    const keys = { Escape: Key.ESCAPE };
-    await this.driver.actions().sendKeys(keys[key] || key).perform();
-  }
-  async screenshot(selector) {
-    return Buffer.from(await (await this.driver.findElement(By.css(selector))).takeScreenshot(), 'base64');
   }
   onGone(callback) {
     // WebDriver tells nothing of a crash: ask the page now and then.

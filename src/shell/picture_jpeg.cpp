@@ -1,8 +1,9 @@
-// Decoding a picture file with libjpeg.
-#include "media/image.h"
+// Decoding a picture file with libjpeg, the same on Linux and Windows.
+#include "platform/pictures.h"
 
-#include "platform/program.h"
 #include "files/regular_file.h"
+#include "platform/files.h"
+#include "platform/program.h"
 
 #include <jpeglib.h>
 
@@ -60,7 +61,7 @@ void reportFailure(const char* fileName, const char* why)
 
 } // namespace
 
-bool Image::load(const char* fileName)
+bool decodePicture(const char* fileName, int maxSide, DecodedPicture* picture)
 {
     std::string why;
     const int fd = openRegularFile(fileName, &why);
@@ -88,7 +89,7 @@ bool Image::load(const char* fileName)
         std::free(buffer);
         jpeg_destroy_decompress(&cinfo);
         std::fclose(file);
-        pixels = nullptr;
+        picture->pixels = nullptr;
         return false;
     }
 
@@ -107,22 +108,22 @@ bool Image::load(const char* fileName)
     }
 
     jpeg_start_decompress(&cinfo);
-    width = static_cast<int>(cinfo.image_width);
-    height = static_cast<int>(cinfo.image_height);
-    components = cinfo.num_components;
+    picture->width = static_cast<int>(cinfo.image_width);
+    picture->height = static_cast<int>(cinfo.image_height);
+    picture->components = cinfo.num_components;
 
-    const std::size_t rowBytes = static_cast<std::size_t>(width) * cinfo.output_components;
-    buffer = static_cast<unsigned char*>(std::malloc(rowBytes * height));
+    const std::size_t rowBytes = static_cast<std::size_t>(picture->width) * cinfo.output_components;
+    buffer = static_cast<unsigned char*>(std::malloc(rowBytes * picture->height));
     if (!buffer) {
         reportFailure(fileName, "out of memory");
         jpeg_destroy_decompress(&cinfo);
         std::fclose(file);
         return false;
     }
-    pixels = buffer;
+    picture->pixels = buffer;
 
     bool complete = true;
-    unsigned char* row = pixels;
+    unsigned char* row = picture->pixels;
     while (cinfo.output_scanline < cinfo.output_height) {
         JSAMPROW rows[1] = {row};
         if (jpeg_read_scanlines(&cinfo, rows, 1) != 1) {
@@ -138,14 +139,15 @@ bool Image::load(const char* fileName)
     std::fclose(file);
 
     bool failed = warnings > 0 || !complete;
-    if (!failed && components != 3) {
+    if (!failed && picture->components != 3) {
         char why[64];
-        std::snprintf(why, sizeof why, "has %d colour components; the show needs 3 (RGB)", components);
+        std::snprintf(why, sizeof why, "has %d colour components; the show needs 3 (RGB)", picture->components);
         reportFailure(fileName, why);
         failed = true;
     }
     if (failed) {
-        release();
+        std::free(picture->pixels);
+        picture->pixels = nullptr;
         return false;
     }
     return true;

@@ -1,4 +1,4 @@
-#include "yuv_frame.h"
+#include "media/yuv_frame.h"
 
 namespace {
 

@@ -1,5 +1,8 @@
+// Children of the capture and of the flash checker, spawned without a shell.
 #include "platform/child_process.h"
 
+#include "linux/child_reader.h"
+#include "linux/end_signal_pipe.h"
 #include "platform/end_signals.h"
 
 #include <algorithm>
@@ -86,7 +89,7 @@ int ChildProcess::start(const std::vector<std::string>& argv, bool pipeInput, in
     return 0;
 }
 
-int ChildProcess::startReading(const std::vector<std::string>& argv, bool errorsToo)
+int ChildReader::startReading(const std::vector<std::string>& argv, bool errorsToo)
 {
     pid_t pid = -1;
     int output = -1;
@@ -97,7 +100,7 @@ int ChildProcess::startReading(const std::vector<std::string>& argv, bool errors
     return 0;
 }
 
-std::int64_t ChildProcess::read(void* data, std::size_t size)
+std::int64_t ChildReader::read(void* data, std::size_t size)
 {
     auto* bytes = static_cast<char*>(data);
     std::size_t done = 0;

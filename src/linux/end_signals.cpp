@@ -1,5 +1,7 @@
 #include "platform/end_signals.h"
 
+#include "linux/end_signal_pipe.h"
+
 #include <atomic>
 #include <cerrno>
 #include <csignal>

@@ -1,8 +1,6 @@
-// The chooser window in GTK 3. The widgets only forward clicks to
-// chooserCommand / chooserClose; all the choosing lives in mode_choice.cpp.
+// The chooser window in GTK 3. The widgets only forward clicks to the
+// ModeChoice that run() returns; what a click decides lives with it.
 #include "platform/mode_chooser.h"
-
-#include "shell/mode_choice.h"
 
 #include <gtk/gtk.h>
 
@@ -37,14 +35,22 @@ constexpr const char* compactCss =
     "button { padding: 0 4px; }"
     "radio, check { margin: 0 4px 0 0; }";
 
-gpointer idData(ChooserControl id)
+// Each control carries its id; every signal carries the choice it changes.
+constexpr const char* controlKey = "mardunqist-control";
+
+void setControlId(GtkWidget* widget, ChooserControl id)
 {
-    return GINT_TO_POINTER(static_cast<int>(id));
+    g_object_set_data(G_OBJECT(widget), controlKey, GINT_TO_POINTER(static_cast<int>(id)));
 }
 
-int dataId(gpointer data)
+int controlId(gpointer widget)
 {
-    return GPOINTER_TO_INT(data);
+    return GPOINTER_TO_INT(g_object_get_data(G_OBJECT(widget), controlKey));
+}
+
+ModeChoice& choiceOf(gpointer data)
+{
+    return *static_cast<ModeChoice*>(data);
 }
 
 // A GtkFixed that asks for the client area only: the first four controls reach
@@ -84,24 +90,24 @@ void client_fixed_init(ClientFixed*)
 void onRadioToggled(GtkToggleButton* button, gpointer data)
 {
     if (gtk_toggle_button_get_active(button))
-        chooserCommand(dataId(data));
+        choiceOf(data).click(controlId(button));
 }
 
 // The check box: every change of its mark is one toggle of "windowed".
-void onCheckToggled(GtkToggleButton*, gpointer data)
+void onCheckToggled(GtkToggleButton* button, gpointer data)
 {
-    chooserCommand(dataId(data));
+    choiceOf(data).click(controlId(button));
 }
 
-void onButtonClicked(GtkButton*, gpointer data)
+void onButtonClicked(GtkButton* button, gpointer data)
 {
-    chooserCommand(dataId(data));
+    choiceOf(data).click(controlId(button));
 }
 
 // The close box ends the chooser like "exit"; the window goes after the loop.
-gboolean onDeleteEvent(GtkWidget*, GdkEvent*, gpointer)
+gboolean onDeleteEvent(GtkWidget*, GdkEvent*, gpointer data)
 {
-    chooserClose();
+    choiceOf(data).close();
     return TRUE;
 }
 
@@ -115,7 +121,7 @@ void applyCompactStyle(GtkWidget* window)
     g_object_unref(provider);
 }
 
-GtkWidget* makeControl(const Control& control, GtkWidget** radioGroupLeader)
+GtkWidget* makeControl(const Control& control, GtkWidget** radioGroupLeader, ModeChoice* choice)
 {
     switch (control.id) {
     case chooseMode640x480:
@@ -129,20 +135,20 @@ GtkWidget* makeControl(const Control& control, GtkWidget** radioGroupLeader)
             *radioGroupLeader = radio;
             gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(radio), TRUE);
         }
-        g_signal_connect(radio, "toggled", G_CALLBACK(onRadioToggled), idData(control.id));
+        g_signal_connect(radio, "toggled", G_CALLBACK(onRadioToggled), choice);
         return radio;
     }
     case chooseWindowed: {
         GtkWidget* check = gtk_check_button_new_with_label(control.label);
         gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(check), FALSE);
-        g_signal_connect(check, "toggled", G_CALLBACK(onCheckToggled), idData(control.id));
+        g_signal_connect(check, "toggled", G_CALLBACK(onCheckToggled), choice);
         return check;
     }
     case choosePlay:
     case chooseExit:
     default: {
         GtkWidget* button = gtk_button_new_with_label(control.label);
-        g_signal_connect(button, "clicked", G_CALLBACK(onButtonClicked), idData(control.id));
+        g_signal_connect(button, "clicked", G_CALLBACK(onButtonClicked), choice);
         return button;
     }
     }
@@ -161,21 +167,22 @@ void drainEvents()
 
 namespace ModeChooser {
 
-bool run()
+std::optional<ModeChoice> run()
 {
     // GTK would otherwise switch the whole program to the user's locale.
     gtk_disable_setlocale();
     if (!gtk_init_check(nullptr, nullptr)) {
         std::fprintf(stderr, "mardunqist: cannot open a display for the chooser\n");
-        return false;
+        return std::nullopt;
     }
 
+    ModeChoice choice;
     GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(window), title);
     gtk_window_set_keep_above(GTK_WINDOW(window), TRUE);
     gtk_window_set_position(GTK_WINDOW(window), GTK_WIN_POS_CENTER);
     gtk_window_set_resizable(GTK_WINDOW(window), FALSE);
-    g_signal_connect(window, "delete-event", G_CALLBACK(onDeleteEvent), nullptr);
+    g_signal_connect(window, "delete-event", G_CALLBACK(onDeleteEvent), &choice);
     applyCompactStyle(window);
 
     GtkWidget* fixed = GTK_WIDGET(g_object_new(client_fixed_get_type(), nullptr));
@@ -183,20 +190,21 @@ bool run()
 
     GtkWidget* radioGroupLeader = nullptr;
     for (const Control& control : controls) {
-        GtkWidget* widget = makeControl(control, &radioGroupLeader);
+        GtkWidget* widget = makeControl(control, &radioGroupLeader, &choice);
+        setControlId(widget, control.id);
         gtk_widget_set_size_request(widget, control.width, control.height);
         gtk_fixed_put(GTK_FIXED(fixed), widget, control.x, control.y);
     }
 
     gtk_widget_show_all(window);
 
-    // Blocks until a click or the close box clears chooserOpen.
-    while (chooserOpen)
+    // Blocks until a click or the close box ends the choice.
+    while (choice.open)
         gtk_main_iteration();
 
     gtk_widget_destroy(window);
     drainEvents();
-    return true;
+    return choice;
 }
 
 } // namespace ModeChooser

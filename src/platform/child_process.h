@@ -1,9 +1,8 @@
-// ffmpeg as a child of the capture (or of the flash checker, which reads
-// what it decodes): started without a shell (a name is passed as it is,
-// quotes and all), in a process group of its own (a Ctrl-C in the terminal
-// reaches the parent, which then decides), and written to, read from and
-// waited for in a way that an end signal (platform/end_signals.h) interrupts,
-// however stuck the child is.
+// ffmpeg as a child of the capture: started without a shell (a name is
+// passed as it is, quotes and all), in a process group of its own (a Ctrl-C
+// in the terminal reaches the parent, which then decides), and written to
+// and waited for in a way that an end signal (platform/end_signals.h)
+// interrupts, however stuck the child is.
 #ifndef MARDUNQIST_PLATFORM_CHILD_PROCESS_H
 #define MARDUNQIST_PLATFORM_CHILD_PROCESS_H
 
@@ -25,18 +24,9 @@ public:
     // priority. 0, or the error number (ENOENT: not installed).
     int start(const std::vector<std::string>& argv, bool pipeInput, int niceness = 0);
 
-    // Runs argv[0] as start() does, its standard output a pipe that read()
-    // empties; with errorsToo its standard error goes there too. Linux only:
-    // the flash checker, its one reader, is built for Linux alone.
-    int startReading(const std::vector<std::string>& argv, bool errorsToo);
-
     // All of it into the child's standard input. False when the child
     // stopped reading or an end signal came.
     bool write(const void* data, std::size_t size);
-
-    // `size` bytes of the child's output, fewer only where it ends; -1 when
-    // an end signal came or the pipe failed.
-    std::int64_t read(void* data, std::size_t size);
 
     // End of input: the child sees it finish.
     void closeInput();
@@ -48,11 +38,12 @@ public:
     // Ends the child at once (SIGKILL, it may be stopped) and reaps it.
     void kill();
 
-private:
+protected:
     void closePipes();
 
-    // The system's own: a process id and a descriptor on POSIX, two
-    // HANDLEs on Windows; -1 for none.
+    // The system's own: a process id and descriptors on POSIX, HANDLEs on
+    // Windows; -1 for none. output_ is the read end a platform's own kind
+    // of child may add (Linux's ChildReader).
     std::intptr_t process_ = -1;
     std::intptr_t input_ = -1;
     std::intptr_t output_ = -1;

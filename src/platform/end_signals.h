@@ -2,8 +2,8 @@
 // SIGTERM (kill), SIGHUP (the terminal went away) and SIGQUIT (Ctrl-\).
 // Caught, they only note which one came; the program looks at the note and
 // takes its orderly way out (the desktop's display mode given back,
-// temporary files removed). Whatever waits on a child or a pipe can poll
-// endSignalFd() beside it, so no wait outlasts a signal.
+// temporary files removed). Every wait on a child or a pipe wakes when one
+// comes, so no wait outlasts a signal.
 #ifndef MARDUNQIST_PLATFORM_END_SIGNALS_H
 #define MARDUNQIST_PLATFORM_END_SIGNALS_H
 
@@ -15,9 +15,6 @@ int endSignal();
 
 // Like endSignal, but forgets it: the next call gives 0 until another comes.
 int takeEndSignal();
-
-// Readable from the moment a signal has been caught; -1 before catchEndSignals.
-int endSignalFd();
 
 // The exit status a shell gives a program the signal ended: 128 + signal.
 int endSignalStatus(int signal);

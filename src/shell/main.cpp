@@ -146,13 +146,17 @@ int main(int argc, char** argv)
         return exitStatus;
     const std::string data = args.dataDir.empty() ? findDataFolder(installedDataFolder()) : args.dataDir;
 
+    ModeChoice choice;
     if (args.play) {
         if (args.windowed)
-            chooserCommand(chooseWindowed);
-        chooserCommand(choosePlay);
-    } else if (!ModeChooser::run()) {
+            choice.click(chooseWindowed);
+        choice.click(choosePlay);
+    } else if (const std::optional<ModeChoice> chosen = ModeChooser::run()) {
+        choice = *chosen;
+    } else {
         return 1;
     }
+    keepChoice(choice);
     if (!playChosen)
         return 0;
 
@@ -174,12 +178,10 @@ int main(int argc, char** argv)
     }
 
     MusicPlayer music;
-    ShowStart start;
-    start.music = &music;
-    start.present = [] { glWindow.present(); };
-    start.seedTicks = bootTicks();
-    start.pictureFolder = data;
-    startShow(start);
+    startShow({.music = &music,
+               .present = [] { glWindow.present(); },
+               .seedTicks = bootTicks(),
+               .pictureFolder = data});
 
     music.init(musicSampleRate);
     music.load(dataFile(data, moduleFileName));

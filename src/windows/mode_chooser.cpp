@@ -1,7 +1,7 @@
 // The start-up chooser as Windows draws it: a 200 x 200 always-on-top window
 // with three resolutions, "windowed", "play" and "exit", built from the
-// system's own button controls. What a click means is plain code in
-// shell/mode_choice.cpp, shared with the other platforms.
+// system's own button controls. What a click decides is ModeChoice's, the
+// same on every platform; the window keeps the choice it changes.
 //
 // The manifest asks for Common Controls 6, so the controls are drawn as the
 // desktop draws its own, in its message font, and for per-monitor DPI
@@ -9,7 +9,6 @@
 #include "platform/mode_chooser.h"
 
 #include "platform/program.h"
-#include "shell/mode_choice.h"
 #include "windows/resource_ids.h"
 
 #include <windows.h>
@@ -70,13 +69,21 @@ HICON showIcon(int size)
                                          size, size, LR_DEFAULTCOLOR | LR_SHARED));
 }
 
+// The choice run() keeps on the window, from just after the window is made.
+ModeChoice* choiceOf(HWND window)
+{
+    return reinterpret_cast<ModeChoice*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
 LRESULT CALLBACK chooserProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    ModeChoice* choice = choiceOf(window);
     switch (message) {
     case WM_CLOSE:
         // The close box ends the chooser without a show; the window itself
         // goes when run() is done with it.
-        chooserClose();
+        if (choice)
+            choice->close();
         return 0;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
@@ -86,8 +93,8 @@ LRESULT CALLBACK chooserProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         return reinterpret_cast<LRESULT>(GetSysColorBrush(background));
     case WM_COMMAND:
         // A click carries notification code 0, so the whole word is the id.
-        if (wParam >= chooseMode640x480 && wParam <= chooseExit) {
-            chooserCommand(static_cast<int>(wParam));
+        if (choice && wParam >= chooseMode640x480 && wParam <= chooseExit) {
+            choice->click(static_cast<int>(wParam));
             if (wParam == chooseExit)
                 PostQuitMessage(0);
         }
@@ -107,7 +114,7 @@ void reportFailure(const char* what)
 
 namespace ModeChooser {
 
-bool run()
+std::optional<ModeChoice> run()
 {
     const INITCOMMONCONTROLSEX controlsToUse{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controlsToUse);
@@ -125,7 +132,7 @@ bool run()
     windowClass.lpszClassName = className;
     if (!RegisterClassExW(&windowClass)) {
         reportFailure("RegisterClassEx");
-        return false;
+        return std::nullopt;
     }
 
     const int side = scaled(chooserSide);
@@ -135,8 +142,10 @@ bool run()
                                    x, y, side, side, nullptr, nullptr, nullptr, nullptr);
     if (!chooser) {
         reportFailure("CreateWindowEx");
-        return false;
+        return std::nullopt;
     }
+    ModeChoice choice;
+    SetWindowLongPtrW(chooser, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&choice));
     ShowWindow(chooser, SW_SHOW);
 
     HFONT font = messageFont();
@@ -154,14 +163,15 @@ bool run()
     // Waiting for each message rather than polling: the choices are the same,
     // and the chooser leaves the processor to others while it is shown.
     MSG message;
-    while (chooserOpen && GetMessageW(&message, nullptr, 0, 0) > 0) {
+    while (choice.open && GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
+    SetWindowLongPtrW(chooser, GWLP_USERDATA, 0);
     DestroyWindow(chooser);
     if (font)
         DeleteObject(font);
-    return true;
+    return choice;
 }
 
 } // namespace ModeChooser

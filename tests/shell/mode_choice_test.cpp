@@ -1,4 +1,5 @@
-// The chooser's decisions, driven by control ids as its widgets send them.
+// The chooser's decisions, driven by control ids as its widgets send them,
+// and where start-up keeps them.
 #include "shell/mode_choice.h"
 
 #include <gtest/gtest.h>
@@ -13,111 +14,120 @@ struct Choice {
     bool open;
 };
 
-Choice current()
-{
-    return Choice{screenWidth, screenHeight, windowed, playChosen, chooserOpen};
-}
-
-void expectChoice(const Choice& want)
-{
-    EXPECT_EQ(screenWidth, want.width);
-    EXPECT_EQ(screenHeight, want.height);
-    EXPECT_EQ(windowed, want.windowed);
-    EXPECT_EQ(playChosen, want.play);
-    EXPECT_EQ(chooserOpen, want.open);
-}
-
-class ModeChoice : public ::testing::Test {
+class ModeChoiceTest : public ::testing::Test {
 protected:
-    void SetUp() override { resetModeChoice(); }
+    ModeChoice choice;
+
+    Choice current() const { return Choice{choice.width, choice.height, choice.windowed, choice.play, choice.open}; }
+
+    void expectChoice(const Choice& want) const
+    {
+        EXPECT_EQ(choice.width, want.width);
+        EXPECT_EQ(choice.height, want.height);
+        EXPECT_EQ(choice.windowed, want.windowed);
+        EXPECT_EQ(choice.play, want.play);
+        EXPECT_EQ(choice.open, want.open);
+    }
 };
 
 } // namespace
 
-TEST_F(ModeChoice, StartsAtTheSelectedControlsValuesWithTheChooserOpen)
+TEST_F(ModeChoiceTest, StartsAtTheSelectedControlsValuesWithTheChooserOpen)
 {
-    // Dirty every value first, so the reset itself is what is checked.
-    chooserCommand(chooseMode1024x768);
-    chooserCommand(chooseWindowed);
-    chooserCommand(choosePlay);
-    resetModeChoice();
     expectChoice({640, 480, false, false, true});
 }
 
-TEST_F(ModeChoice, PlayWithoutClicksGives640x480FullScreen)
+TEST_F(ModeChoiceTest, StartUpKeepsTheChoiceWhereTheProgramReadsIt)
 {
-    chooserCommand(choosePlay);
-    expectChoice({640, 480, false, true, false});
-}
-
-TEST_F(ModeChoice, EachResolutionSetsItsOwnSize)
-{
-    chooserCommand(chooseMode800x600);
+    choice.click(chooseMode800x600);
+    choice.click(chooseWindowed);
+    choice.click(choosePlay);
+    keepChoice(choice);
     EXPECT_EQ(screenWidth, 800);
     EXPECT_EQ(screenHeight, 600);
-    chooserCommand(chooseMode1024x768);
-    EXPECT_EQ(screenWidth, 1024);
-    EXPECT_EQ(screenHeight, 768);
-    // Choosing a resolution neither plays nor ends the chooser.
-    EXPECT_FALSE(playChosen);
-    EXPECT_TRUE(chooserOpen);
-}
-
-TEST_F(ModeChoice, TheLastResolutionClickedWins)
-{
-    chooserCommand(chooseMode1024x768);
-    chooserCommand(chooseMode640x480);
-    chooserCommand(choosePlay);
-    expectChoice({640, 480, false, true, false});
-}
-
-TEST_F(ModeChoice, WindowedIsAToggle)
-{
-    chooserCommand(chooseWindowed);
     EXPECT_TRUE(windowed);
-    chooserCommand(chooseWindowed);
+    EXPECT_TRUE(playChosen);
+    keepChoice(ModeChoice{});
+    EXPECT_EQ(screenWidth, 640);
+    EXPECT_EQ(screenHeight, 480);
     EXPECT_FALSE(windowed);
-    chooserCommand(choosePlay);
+    EXPECT_FALSE(playChosen);
+}
+
+TEST_F(ModeChoiceTest, PlayWithoutClicksGives640x480FullScreen)
+{
+    choice.click(choosePlay);
     expectChoice({640, 480, false, true, false});
 }
 
-TEST_F(ModeChoice, ResolutionAndWindowedCombine)
+TEST_F(ModeChoiceTest, EachResolutionSetsItsOwnSize)
 {
-    chooserCommand(chooseMode800x600);
-    chooserCommand(chooseWindowed);
-    chooserCommand(choosePlay);
+    choice.click(chooseMode800x600);
+    EXPECT_EQ(choice.width, 800);
+    EXPECT_EQ(choice.height, 600);
+    choice.click(chooseMode1024x768);
+    EXPECT_EQ(choice.width, 1024);
+    EXPECT_EQ(choice.height, 768);
+    // Choosing a resolution neither plays nor ends the chooser.
+    EXPECT_FALSE(choice.play);
+    EXPECT_TRUE(choice.open);
+}
+
+TEST_F(ModeChoiceTest, TheLastResolutionClickedWins)
+{
+    choice.click(chooseMode1024x768);
+    choice.click(chooseMode640x480);
+    choice.click(choosePlay);
+    expectChoice({640, 480, false, true, false});
+}
+
+TEST_F(ModeChoiceTest, WindowedIsAToggle)
+{
+    choice.click(chooseWindowed);
+    EXPECT_TRUE(choice.windowed);
+    choice.click(chooseWindowed);
+    EXPECT_FALSE(choice.windowed);
+    choice.click(choosePlay);
+    expectChoice({640, 480, false, true, false});
+}
+
+TEST_F(ModeChoiceTest, ResolutionAndWindowedCombine)
+{
+    choice.click(chooseMode800x600);
+    choice.click(chooseWindowed);
+    choice.click(choosePlay);
     expectChoice({800, 600, true, true, false});
 }
 
-TEST_F(ModeChoice, ExitEndsTheChooserWithoutAShow)
+TEST_F(ModeChoiceTest, ExitEndsTheChooserWithoutAShow)
 {
-    chooserCommand(chooseMode1024x768);
-    chooserCommand(chooseExit);
+    choice.click(chooseMode1024x768);
+    choice.click(chooseExit);
     expectChoice({1024, 768, false, false, false});
 }
 
-TEST_F(ModeChoice, ExitClearsAnEarlierPlay)
+TEST_F(ModeChoiceTest, ExitClearsAnEarlierPlay)
 {
-    chooserCommand(choosePlay);
-    chooserCommand(chooseExit);
-    EXPECT_FALSE(playChosen);
-    EXPECT_FALSE(chooserOpen);
+    choice.click(choosePlay);
+    choice.click(chooseExit);
+    EXPECT_FALSE(choice.play);
+    EXPECT_FALSE(choice.open);
 }
 
-TEST_F(ModeChoice, ClosingTheChooserEndsItWithoutAShow)
+TEST_F(ModeChoiceTest, ClosingTheChooserEndsItWithoutAShow)
 {
-    chooserCommand(chooseWindowed);
-    chooserClose();
+    choice.click(chooseWindowed);
+    choice.close();
     expectChoice({640, 480, true, false, false});
 }
 
-TEST_F(ModeChoice, IdsOutsideOneToSixDoNothing)
+TEST_F(ModeChoiceTest, IdsOutsideOneToSixDoNothing)
 {
-    chooserCommand(chooseMode800x600);
-    chooserCommand(chooseWindowed);
+    choice.click(chooseMode800x600);
+    choice.click(chooseWindowed);
     const Choice before = current();
     for (int id : {0, -1, 7, 8, 100, 0x10005, -5}) {
-        chooserCommand(id);
+        choice.click(id);
         SCOPED_TRACE(id);
         expectChoice(before);
     }

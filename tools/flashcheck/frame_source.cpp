@@ -1,6 +1,6 @@
 #include "frame_source.h"
 
-#include "platform/child_process.h"
+#include "linux/child_reader.h"
 
 #include "platform/end_signals.h"
 #include "files/regular_file.h"
@@ -114,7 +114,7 @@ private:
     bool probe(const std::string& input, std::map<std::string, std::string>* stream, std::string* said,
                std::string* error)
     {
-        ChildProcess ffprobe;
+        ChildReader ffprobe;
         const std::vector<std::string> argv = {
             "ffprobe", "-hide_banner", "-loglevel", "error", "-select_streams", "v:0", "-show_entries",
             "stream=codec_name,width,height,avg_frame_rate,r_frame_rate,color_space", "-of",
@@ -143,7 +143,7 @@ private:
     }
 
     std::string path_;
-    ChildProcess ffmpeg_;
+    ChildReader ffmpeg_;
 };
 
 // One PNG's RGB rows; false with "FILE: why".

@@ -45,9 +45,9 @@ programs: deps
 	@$(CMAKE_CONFIGURE) $(if $(wildcard $(BUILD)/CMakeCache.txt),,-DMARDUNQIST_TESTS=OFF) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS) --target programs
 
-# Everything native, the tests included.
+# Everything native, the tests and the benchmarks included.
 configure: test-deps
-	@$(CMAKE_CONFIGURE) -DMARDUNQIST_TESTS=ON >/dev/null
+	@$(CMAKE_CONFIGURE) -DMARDUNQIST_TESTS=ON -DMARDUNQIST_BENCH=ON >/dev/null
 
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
@@ -63,7 +63,7 @@ web: build web-deps
 	@cmake --build $(WEB_BUILD) -j $(JOBS)
 
 serve-web: web
-	@node $(WEB_BUILD)/tools/serve.mjs $(WEB_BUILD)/site 8000
+	@node scripts/serve-web.mjs $(WEB_BUILD)/site 8000
 
 # The Windows programs and $(WINDOWS_BUILD)/mardunqist-win64.zip, cross-built
 # with MinGW-w64 (the native build makes the zip's data files).
@@ -74,8 +74,9 @@ windows: build windows-deps
 		-DMARDUNQIST_DATA_DIR=$(CURDIR)/$(SHOW_DIR) >/dev/null
 	@nice cmake --build $(WINDOWS_BUILD) -j $(JOBS)
 
-# The native programs and their suites (unit, GL, shell, end to end), without
-# installing or building the web and Windows sides: the quick loop.
+# The native programs and their suites (unit, GL, shell, end to end, each
+# benchmark once), without installing or building the web and Windows
+# sides: the quick loop.
 check: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -L native
 
@@ -144,7 +145,7 @@ fuzz: build
 
 # Every test again under AddressSanitizer and UndefinedBehaviorSanitizer.
 check-sanitize: test-deps
-	@cmake -S . -B $(BUILD)-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMARDUNQIST_SANITIZE=ON >/dev/null
+	@cmake -S . -B $(BUILD)-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMARDUNQIST_SANITIZE=ON -DMARDUNQIST_BENCH=OFF >/dev/null
 	@cmake --build $(BUILD)-sanitize -j $(JOBS)
 	@cd $(BUILD)-sanitize && LD_PRELOAD=$(CURDIR)/$(BUILD)-sanitize/libno_dlclose.so \
 		ASAN_OPTIONS=detect_leaks=1:verify_asan_link_order=0 \

@@ -11,6 +11,7 @@
 // checked again. --steer LUMINANCE,RED,TRANSITIONS gives the filter other
 // rules to steer by than its own.
 #include "bench_output.h"
+#include "bench_show.h"
 #include "frame_folder.h"
 #include "frame_source.h"
 
@@ -19,11 +20,8 @@
 #include "gentle/flash_check.h"
 #include "gentle/flash_report.h"
 #include "gentle/gentle_filter.h"
-#include "platform/headless_gl.h"
 #include "seams/frame_clock.h"
 #include "seams/music.h"
-#include "seams/show_files.h"
-#include "shell/offline_show.h"
 
 #include <algorithm>
 #include <chrono>
@@ -39,12 +37,7 @@
 namespace {
 
 struct Options {
-    std::string dataDir = ".";
-    int width = 1024;
-    int height = 768;
-    FrameRate fps;
-    std::uint64_t frameLimit = UINT64_MAX;
-    std::uint32_t seedTick = 4200000;
+    BenchShowOptions show;
     std::string pictures;
     std::string video;
     FlashRules steering = gentleRules();
@@ -102,30 +95,17 @@ double percentile(std::vector<double> v, double p)
 
 bool parseOptions(int argc, char** argv, Options* o)
 {
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string arg = argv[i], value = argv[i + 1];
-        if (arg == "--data")
-            o->dataDir = value;
-        else if (arg == "--size")
-            o->width = std::atoi(value.c_str()), o->height = std::atoi(value.substr(value.find('x') + 1).c_str());
-        else if (arg == "--fps")
-            o->fps = {std::strtoull(value.c_str(), nullptr, 10), 1};
-        else if (arg == "--seconds")
-            o->frameLimit = FrameClock(o->fps, musicSampleRate).framesFor(std::atof(value.c_str()));
-        else if (arg == "--seed-tick")
-            o->seedTick = static_cast<std::uint32_t>(std::strtoul(value.c_str(), nullptr, 10));
-        else if (arg == "--pictures")
-            o->pictures = value;
-        else if (arg == "--video")
-            o->video = value;
-        else if (arg == "--steer") {
-            if (std::sscanf(value.c_str(), "%lf,%lf,%d", &o->steering.luminanceTransition, &o->steering.redTransition,
-                            &o->steering.mostTransitions) != 3)
-                return false;
-        } else
-            return false;
-    }
-    return argc % 2 == 1 && o->width >= 16 && o->height >= 16 && o->fps.numerator > 0;
+    const std::vector<BenchOption> own = {
+        {"--pictures", true, [o](const char* v) { return !(o->pictures = v).empty(); }},
+        {"--video", true, [o](const char* v) { return !(o->video = v).empty(); }},
+        {"--steer", true,
+         [o](const char* v) {
+             FlashRules& rules = o->steering;
+             return std::sscanf(v, "%lf,%lf,%d", &rules.luminanceTransition, &rules.redTransition,
+                                &rules.mostTransitions) == 3;
+         }},
+    };
+    return parseBenchOptions(argc, argv, own, &o->show) && o->show.width >= 16 && o->show.height >= 16;
 }
 
 } // namespace
@@ -134,27 +114,29 @@ int main(int argc, char** argv)
 {
     Options options;
     if (!parseOptions(argc, argv, &options)) {
-        std::fputs("usage: gentle_show [--data DIR] [--size WxH] [--fps N] [--seconds S] [--seed-tick T]\n"
-                   "                   [--pictures DIR] [--video FILE] [--steer LUMINANCE,RED,TRANSITIONS]\n",
-                   stderr);
+        std::fprintf(stderr,
+                     "usage: gentle_show [OPTION]...\n"
+                     "  --pictures DIR  the most changed frame of each phase, as drawn beside shown\n"
+                     "  --video FILE    the gentle frames also through the capture's encoder, checked again\n"
+                     "  --steer LUMINANCE,RED,TRANSITIONS  other rules for the filter to steer by\n%s",
+                     benchShowUsage);
         return 2;
     }
     std::string error;
-    OfflineShow show(options.fps);
-    HeadlessGL gl;
-    if (!show.loadMusic(options.dataDir + "/" + moduleFileName, &error) ||
-        !gl.open(options.width, options.height, &error)) {
+    BenchShow bench;
+    if (!bench.open(options.show, &error)) {
         std::fprintf(stderr, "gentle_show: %s\n", error.c_str());
         return 1;
     }
-    show.start(options.seedTick, options.dataDir);
+    OfflineShow& show = bench.show();
+    const BenchShowOptions& asked = options.show;
 
-    const double fps = static_cast<double>(options.fps.numerator) / static_cast<double>(options.fps.denominator);
+    const double fps = static_cast<double>(asked.fps.numerator) / static_cast<double>(asked.fps.denominator);
     FlashCheck asDrawn(fps);
     GentleFilter filter(fps, options.steering);
     std::unique_ptr<CaptureOutput> video;
     if (!options.video.empty()) {
-        video = openBenchOutput(options.video, options.fps, options.width, options.height, musicSampleRate, &error);
+        video = openBenchOutput(options.video, asked.fps, asked.width, asked.height, musicSampleRate, &error);
         if (!video) {
             std::fprintf(stderr, "gentle_show: %s\n", error.c_str());
             return 1;
@@ -166,32 +148,32 @@ int main(int argc, char** argv)
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, options.width, options.height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, asked.width, asked.height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     std::vector<std::uint8_t> shown, worstDrawn[phaseCount], worstShown[phaseCount];
     using Steady = std::chrono::steady_clock;
-    for (std::uint64_t frame = 0; frame < options.frameLimit; ++frame) {
-        show.step();
+    for (std::uint64_t frame = 0; frame < bench.frameLimit(); ++frame) {
+        const std::vector<std::int16_t>& sound = show.step();
         const double timeMs = show.frameTimeMs();
         const Phase phase = phaseOf(show.music().position());
         const Steady::time_point drawn0 = Steady::now();
-        const std::vector<std::uint8_t> drawn = gl.canvas().readRGBA();
+        const std::vector<std::uint8_t> drawn = bench.gl().canvas().readRGBA();
         readMs.push_back(std::chrono::duration<double, std::milli>(Steady::now() - drawn0).count());
 
         const Steady::time_point check0 = Steady::now();
-        asDrawn.addFrame(drawn.data(), options.width, options.height, 4, timeMs);
+        asDrawn.addFrame(drawn.data(), asked.width, asked.height, 4, timeMs);
         checkMs.push_back(std::chrono::duration<double, std::milli>(Steady::now() - check0).count());
         const Steady::time_point before = Steady::now();
-        filter.apply(drawn, options.width, options.height, timeMs, shown);
+        filter.apply(drawn, asked.width, asked.height, timeMs, shown);
         const double ms = std::chrono::duration<double, std::milli>(Steady::now() - before).count();
         (filter.lastBlend() == 1 ? passMs : blendMs).push_back(ms);
-        if (video && (!video->addAudio(audio, clock.samplesFor(frame), &error) || !video->addFrame(frame, shown, &error))) {
+        if (video && (!video->addAudio(sound, show.clock().samplesFor(frame), &error) || !video->addFrame(frame, shown, &error))) {
             std::fprintf(stderr, "gentle_show: %s\n", error.c_str());
             return 1;
         }
         const Steady::time_point upload0 = Steady::now();
         glBindTexture(GL_TEXTURE_2D, texture);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, options.width, options.height, GL_RGBA, GL_UNSIGNED_BYTE,
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, asked.width, asked.height, GL_RGBA, GL_UNSIGNED_BYTE,
                         shown.data());
         glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
         glFinish();
@@ -223,8 +205,8 @@ int main(int argc, char** argv)
     }
 
     std::printf("gentle mode over the show, %dx%d at %llu fps, seed tick %u: %llu frames; steering by %g, %g, %d\n",
-                options.width, options.height, static_cast<unsigned long long>(options.fps.numerator),
-                options.seedTick, static_cast<unsigned long long>(asDrawn.frames()),
+                asked.width, asked.height, static_cast<unsigned long long>(asked.fps.numerator),
+                asked.seedTick, static_cast<unsigned long long>(asDrawn.frames()),
                 options.steering.luminanceTransition, options.steering.redTransition, options.steering.mostTransitions);
     std::printf("  flash check               flash-fail  extended-fail  warning frames  luminance/red transitions"
                 "  most in a window\n");
@@ -260,7 +242,7 @@ int main(int argc, char** argv)
         checked(matrix == YuvMatrix::bt709 ? "gentle video, BT.709" : "gentle video, BT.601", check);
     }
     std::printf("  phase     frames  held back  dB (whole phase)  mean dB (held back)  lowest dB (frame)\n");
-    const double frameSamples = static_cast<double>(options.width) * options.height * 3;
+    const double frameSamples = static_cast<double>(asked.width) * asked.height * 3;
     for (int p = 0; p < phaseCount; ++p) {
         const PhaseFigures& f = phases[p];
         const double mean = f.changed ? f.psnrSum / static_cast<double>(f.changed) : 0;
@@ -270,7 +252,7 @@ int main(int argc, char** argv)
                     f.changed ? f.worst : 0.0, static_cast<unsigned long long>(f.worstFrame));
         if (!options.pictures.empty() && f.changed) {
             // Drawn on the left, shown on the right.
-            const int w = options.width, h = options.height;
+            const int w = asked.width, h = asked.height;
             std::vector<std::uint8_t> pair(static_cast<std::size_t>(w) * 2 * h * 4);
             for (int y = 0; y < h; ++y) {
                 const std::size_t row = static_cast<std::size_t>(y) * w * 4;

@@ -50,12 +50,7 @@ bool useSize(benchmark::State& state)
             state.SkipWithError(("no GL context: " + error).c_str());
             return false;
         }
-        ShowStart start;
-        start.clock = ShowClock::manual;
-        start.music = &music;
-        start.seedTicks = 4200000;
-        start.pictureFolder = dataDir;
-        startShow(start);
+        startShow({.clock = ShowClock::manual, .music = &music, .seedTicks = 4200000, .pictureFolder = dataDir});
         showclock::setManual(baseTime);
         openWidth = width;
         openHeight = height;

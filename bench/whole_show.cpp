@@ -7,15 +7,13 @@
 // allocations per frame (when built with the counting allocator).
 #include "alloc_count.h"
 #include "bench_output.h"
-#include "capture_options.h"
+#include "bench_show.h"
 #include "frame_pipe.h"
 
-#include "platform/headless_gl.h"
 #include "seams/clock.h"
 #include "seams/frame_clock.h"
 #include "seams/music.h"
 #include "seams/show_files.h"
-#include "shell/offline_show.h"
 #include "timeline/frame_composer.h"
 
 #include "effects/fx_circles.h"
@@ -43,23 +41,16 @@
 namespace {
 
 struct Options {
-    std::string dataDir = ".";
-    int width = 1024;
-    int height = 768;
-    FrameRate fps;
-    std::uint64_t frameLimit = UINT64_MAX;
-    std::uint32_t seedTick = 4200000;  // the capture tool's default
-    int queue = -1;                    // the frame pipe's own default
-    bool verify = false;               // hash every byte of every frame
-    bool split = false;                // glFinish after drawing, to time raster and copy apart
+    BenchShowOptions show;
+    int queue = -1;       // the frame pipe's own default
+    bool verify = false;  // hash every byte of every frame
+    bool split = false;   // glFinish after drawing, to time raster and copy apart
     std::string csv;
-    std::string output;                // encode like the capture tool, instead of dropping frames
+    std::string output;   // encode like the capture tool, instead of dropping frames
 };
 
 const char* usage =
-    "usage: whole_show [--data DIR] [--size WxH] [--fps RATE] [--seconds S | --frames N]\n"
-    "                  [--seed-tick T] [--queue N] [--split] [--verify] [--csv FILE]\n"
-    "                  [--output FILE.mp4 | DIR/]\n"
+    "usage: whole_show [OPTION]...\n"
     "The whole show through the capture path, frames dropped; prints frame times.\n"
     "  --queue N       frames the capture's frame pipe may hold (0: flip and hand on\n"
     "                  each frame on the drawing thread)\n"
@@ -70,39 +61,14 @@ const char* usage =
 
 bool parseOptions(int argc, char** argv, Options* o)
 {
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (arg == "--data" && hasValue) {
-            o->dataDir = argv[++i];
-        } else if (arg == "--size" && hasValue) {
-            if (!parseSize(argv[++i], &o->width, &o->height))
-                return false;
-        } else if (arg == "--fps" && hasValue) {
-            if (!parseFrameRate(argv[++i], &o->fps))
-                return false;
-        } else if (arg == "--seconds" && hasValue) {
-            const FrameClock clock(o->fps, musicSampleRate);
-            o->frameLimit = clock.framesFor(std::atof(argv[++i]));
-        } else if (arg == "--frames" && hasValue) {
-            o->frameLimit = std::strtoull(argv[++i], nullptr, 10);
-        } else if (arg == "--seed-tick" && hasValue) {
-            o->seedTick = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
-        } else if (arg == "--verify") {
-            o->verify = true;
-        } else if (arg == "--queue" && hasValue) {
-            o->queue = std::atoi(argv[++i]);
-        } else if (arg == "--split") {
-            o->split = true;
-        } else if (arg == "--output" && hasValue) {
-            o->output = argv[++i];
-        } else if (arg == "--csv" && hasValue) {
-            o->csv = argv[++i];
-        } else {
-            return false;
-        }
-    }
-    return true;
+    const std::vector<BenchOption> own = {
+        {"--queue", true, [o](const char* v) { return (o->queue = std::atoi(v)) >= 0; }},
+        {"--verify", false, [o](const char*) { return o->verify = true; }},
+        {"--split", false, [o](const char*) { return o->split = true; }},
+        {"--csv", true, [o](const char* v) { return !(o->csv = v).empty(); }},
+        {"--output", true, [o](const char* v) { return !(o->output = v).empty(); }},
+    };
+    return parseBenchOptions(argc, argv, own, &o->show);
 }
 
 // The capture's output without encoding: each frame (as the outputs get it)
@@ -216,41 +182,36 @@ int main(int argc, char** argv)
 {
     Options options;
     if (!parseOptions(argc, argv, &options)) {
-        std::fputs(usage, stderr);
+        std::fprintf(stderr, "%s%s", usage, benchShowUsage);
         return 2;
     }
 
     std::string error;
-    OfflineShow show(options.fps);
-    OfflineMusic& music = show.music();
-    if (!show.loadMusic(options.dataDir + "/" + moduleFileName, &error)) {
+    BenchShow bench;
+    if (!bench.open(options.show, &error)) {
         std::fprintf(stderr, "whole_show: %s\n", error.c_str());
         return 1;
     }
-    HeadlessGL gl;
-    if (!gl.open(options.width, options.height, &error)) {
-        std::fprintf(stderr, "whole_show: no OpenGL context: %s\n", error.c_str());
-        return 1;
-    }
-
+    OfflineShow& show = bench.show();
+    OfflineMusic& music = show.music();
     const FrameClock& clock = show.clock();
-    show.start(options.seedTick, options.dataDir);
+    const BenchShowOptions& shown = options.show;
 
     Discard discard(options.verify);
     std::unique_ptr<CaptureOutput> encoder;
     if (!options.output.empty()) {
-        encoder = openBenchOutput(options.output, options.fps, options.width, options.height, musicSampleRate, &error);
+        encoder = openBenchOutput(options.output, shown.fps, shown.width, shown.height, musicSampleRate, &error);
         if (!encoder) {
             std::fprintf(stderr, "whole_show: %s\n", error.c_str());
             return 1;
         }
     }
-    FramePipe pipe(gl.canvas(), encoder ? *encoder : discard, options.queue);
+    FramePipe pipe(bench.gl().canvas(), encoder ? *encoder : discard, options.queue);
     std::vector<FrameRecord> frames;
     frames.reserve(static_cast<std::size_t>(clock.framesFor(music.durationSeconds()) + 16));
 
     const Steady::time_point start = Steady::now();
-    for (std::uint64_t frame = 0; frame < options.frameLimit; ++frame) {
+    for (std::uint64_t frame = 0; frame < bench.frameLimit(); ++frame) {
         FrameRecord r{};
         const std::uint64_t allBefore = alloccount::allThreads();
         const std::uint64_t a0 = alloccount::thisThread();
@@ -317,8 +278,8 @@ int main(int argc, char** argv)
                      static_cast<unsigned long long>(discard.frames));
         return 1;
     }
-    const double showSeconds = static_cast<double>(n) * static_cast<double>(options.fps.denominator) /
-                               static_cast<double>(options.fps.numerator);
+    const double showSeconds = static_cast<double>(n) * static_cast<double>(shown.fps.denominator) /
+                               static_cast<double>(shown.fps.numerator);
     const double framesPerSecond = static_cast<double>(n) / (wallMs / 1000);
     const std::vector<double> total = column(frames, 0, n, &FrameRecord::totalMs);
 
@@ -369,8 +330,8 @@ int main(int argc, char** argv)
     const double maxRssMb = static_cast<double>(usage.ru_maxrss) / 1024;
 
     std::printf("whole show %dx%d at %llu/%llu fps: %zu frames (%.1f s of show) in %.1f s, %s %016llx\n",
-                options.width, options.height, static_cast<unsigned long long>(options.fps.numerator),
-                static_cast<unsigned long long>(options.fps.denominator), n, showSeconds, wallMs / 1000,
+                shown.width, shown.height, static_cast<unsigned long long>(shown.fps.numerator),
+                static_cast<unsigned long long>(shown.fps.denominator), n, showSeconds, wallMs / 1000,
                 options.verify ? "pixel hash" : "sample hash", static_cast<unsigned long long>(discard.hash));
     std::printf("  speed            %.2fx real time, %.1f frames/s (frame queue %d)\n",
                 showSeconds / (wallMs / 1000), framesPerSecond, pipe.queue());

@@ -7,6 +7,8 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+namespace {
+
 void initGraphicsState(std::uint32_t seedTicks)
 {
     showrand::seedFromTicks(seedTicks);
@@ -34,6 +36,8 @@ void uploadShowPictures(const std::string& directory)
         image.upload(true);
     }
 }
+
+} // namespace
 
 void initGraphics(std::uint32_t seedTicks, const std::string& pictureDirectory)
 {

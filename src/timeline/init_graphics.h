@@ -6,15 +6,11 @@
 #include <cstdint>
 #include <string>
 
-// All three steps below, in order.
+// Seeds the generator from a tick count; sets the GL state that stays for
+// the whole run (blending and line smoothing on, the default blend
+// function); then loads and uploads the five pictures from a directory (""
+// for the working directory), every file taking its texture number, loaded
+// or not.
 void initGraphics(std::uint32_t seedTicks, const std::string& pictureDirectory = "");
-
-// Seeds the generator from a tick count, then sets the GL state that stays for
-// the whole run: blending and line smoothing on, the default blend function.
-void initGraphicsState(std::uint32_t seedTicks);
-
-// Loads and uploads the five pictures from a directory ("" for the working
-// directory). Every file takes its texture number, loaded or not.
-void uploadShowPictures(const std::string& directory);
 
 #endif

@@ -10,20 +10,18 @@ namespace {
 
 class fxTexturesTest : public EffectTest<fxTextures> {
 protected:
-    // Stand-ins for the three pictures, two rows each: 1 red over blue,
-    // 2 green over white, 3 white. The first row is a picture's top (t = 0).
+    // Stand-ins for the three pictures in their textures, two rows each: 1
+    // red over blue, 2 green over white, 3 white. The first row is a
+    // picture's top (t = 0).
     void SetUp() override
     {
         GLTest::SetUp();
-        GLuint names[3] = {0, 0, 0};
-        glGenTextures(3, names);
-        ASSERT_EQ(names[0], 1u);
-        ASSERT_EQ(names[2], 3u);
         const std::uint8_t rows[3][6] = {
             {255, 0, 0, 0, 0, 255}, {0, 255, 0, 255, 255, 255}, {255, 255, 255, 255, 255, 255}};
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        for (int n = 0; n < 3; ++n) {
-            glBindTexture(GL_TEXTURE_2D, names[n]);
+        for (GLuint n = 0; n < 3; ++n) {
+            ASSERT_TRUE(glIsTexture(n + 1));
+            glBindTexture(GL_TEXTURE_2D, n + 1);
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
             glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 1, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, rows[n]);

@@ -4,7 +4,6 @@
 #include "support/jpeg_files.h"
 #include "support/special_files.h"
 #include "support/tiny_module.h"
-#include "timeline/init_graphics.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -36,6 +35,13 @@ protected:
         ::testing::internal::CaptureStderr();
         *ok = image.load(path.c_str());
         return ::testing::internal::GetCapturedStderr();
+    }
+    // A context of its own, with no textures yet, as a program start has.
+    void freshContext()
+    {
+        std::string error;
+        gl.close();
+        ASSERT_TRUE(gl.open(width, height, &error)) << error;
     }
     static GLint boundTextureLevel0(GLenum what)
     {
@@ -210,8 +216,9 @@ TEST_F(ImageTest, FailedPictureUploadsOneBlackTexel)
 
 TEST_F(ImageTest, StartupUploadsTakeNamesOneToFiveEvenWithAllFilesMissing)
 {
+    freshContext();
     ::testing::internal::CaptureStderr();
-    uploadShowPictures(dir);
+    startShowWith(dir);
     const std::string err = ::testing::internal::GetCapturedStderr();
     for (GLuint name = 1; name <= 5; ++name) {
         EXPECT_TRUE(glIsTexture(name)) << name;
@@ -228,8 +235,9 @@ TEST_F(ImageTest, StartupUploadsKeepLoadOrderWhenSomeFail)
     file("0.jpg", makeSolidJpeg(8, 8, 255, 0, 0));
     file("2.jpg", makeSolidJpeg(16, 16, 0, 255, 0));
     file("k.jpg", makeSolidJpeg(32, 32, 0, 0, 255));
+    freshContext();
     ::testing::internal::CaptureStderr();
-    uploadShowPictures(dir);
+    startShowWith(dir);
     ::testing::internal::GetCapturedStderr();
     const int expectedWidth[6] = {0, 8, 1, 16, 1, 32};
     for (GLuint name = 1; name <= 5; ++name) {

@@ -5,7 +5,7 @@
 #include "seams/music.h"
 #include "seams/random.h"
 #include "timeline/frame_composer.h"
-#include "timeline/init_graphics.h"
+#include "timeline/show.h"
 
 #include <gtest/gtest.h>
 
@@ -17,10 +17,8 @@ TEST(LongRun, DirectorNeverHoldsMoreThanSixAfterAWalkOverAnHour)
     HeadlessGL gl;
     std::string error;
     ASSERT_TRUE(gl.open(32, 24, &error)) << error;
-    initGraphicsState(777);
     ScriptedMusic music;
-    showmusic::use(&music);
-    resetShow();
+    startShow({.clock = ShowClock::manual, .music = &music, .seedTicks = 777, .pictureFolder = MARDUNQIST_SHOW_DATA});
 
     std::size_t most = 0;
     double t = 1000;
@@ -38,7 +36,7 @@ TEST(LongRun, DirectorNeverHoldsMoreThanSixAfterAWalkOverAnHour)
     EXPECT_LE(most, 6u);
     EXPECT_GT(frames, 30000u);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    showmusic::use(nullptr);
+    stopShow();
     resetShow();
 }
 
@@ -59,10 +57,17 @@ TEST(LongRun, LiveClockKeepsSubMillisecondTicksAfterADay)
     EXPECT_GE(first, day);
     EXPECT_LT(first, day + 1000.0);
     // The live clock's steps are far finer than a millisecond, a day in too.
-    double next = first;
-    while (next == first)
-        next = showclock::nowMs();
-    EXPECT_LT(next - first, 0.01);
+    // The smallest of many steps: a busy machine may preempt the thread
+    // between any two reads, but not between all of them.
+    double smallest = 1e9;
+    for (int i = 0; i < 1000; ++i) {
+        const double before = showclock::nowMs();
+        double after = before;
+        while (after == before)
+            after = showclock::nowMs();
+        smallest = std::min(smallest, after - before);
+    }
+    EXPECT_LT(smallest, 0.01);
 
     // The float every drawing routine reads rounds that time: within half a
     // millisecond for the first 2^24 ms (4.66 hours) of a show, longer than

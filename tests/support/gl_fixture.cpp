@@ -4,7 +4,7 @@
 #include "seams/random.h"
 #include "support/png_writer.h"
 #include "timeline/frame_composer.h"
-#include "timeline/init_graphics.h"
+#include "timeline/show.h"
 #include "timeline/step_check.h"
 
 #include <cstdlib>
@@ -59,18 +59,20 @@ void GLTest::SetUp()
 {
     std::string error;
     ASSERT_TRUE(gl.open(width, height, &error)) << error;
-    showclock::setManual(1000);
     showrand::clearScript();
-    initGraphicsState(12345);
-    showmusic::use(&music);
-    resetShow();
+    startShowWith(MARDUNQIST_SHOW_DATA);
     timeline::setStepCheck(expectDrawingConventions);
+}
+
+void GLTest::startShowWith(const std::string& pictureFolder)
+{
+    startShow({.clock = ShowClock::manual, .music = &music, .seedTicks = 12345, .pictureFolder = pictureFolder});
 }
 
 void GLTest::TearDown()
 {
     timeline::setStepCheck(nullptr);
-    showmusic::use(nullptr);
+    stopShow();
     showrand::clearScript();
     resetShow();
     gl.close();

@@ -1,6 +1,8 @@
-// Tests that draw: a fresh headless GL context per test, the show's global GL
-// state set as at start-up, a manual clock, scripted music, and a check after
-// every drawing step that the step left the GL state as all drawers must.
+// Tests that draw: a fresh headless GL context per test, the show started on
+// it as every host starts it (startShow: the global GL state, the show's own
+// pictures as textures 1 to 5, a manual clock at 1000 ms), scripted music,
+// and a check after every drawing step that the step left the GL state as
+// all drawers must.
 #ifndef MARDUNQIST_TESTS_GL_FIXTURE_H
 #define MARDUNQIST_TESTS_GL_FIXTURE_H
 
@@ -40,6 +42,11 @@ protected:
 
     void SetUp() override;
     void TearDown() override;
+
+    // A fresh show as every host starts it, on the current context: the
+    // pictures of the folder as textures, the clock held at 1000 ms, the
+    // scripted music, seed ticks 12345.
+    void startShowWith(const std::string& pictureFolder);
 
     // The manual clock, in ms.
     void setTime(double ms);

@@ -27,7 +27,7 @@ double blendBelow(double threshold, double before, double change)
 FlashRules gentleRules()
 {
     // The least that kept the whole show's gentle H.264, read back with
-    // either matrix, from failing (README, "Flashing").
+    // either matrix, from failing (docs/flashing.md, "The margin").
     FlashRules rules;
     rules.luminanceTransition = 0.08;
     rules.redTransition = 16;

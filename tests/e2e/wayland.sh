@@ -40,9 +40,7 @@ as_user+=(WAYLAND_DISPLAY="$display" SWAYSOCK="$(ls "$run_dir/runtime"/sway-ipc.
 e2e_log "sway on $display"
 
 data="$run_dir/data"
-"$E2E_BUILD/mardunqist-assets" --short "$data" >/dev/null || e2e_fail "cannot generate the short show"
-# A song of 38 s, so that no show ends by itself while it is looked at.
-"$E2E_BUILD/tests/write-short-song" "$data/Vostr_1.it" 20 >/dev/null || e2e_fail "cannot write the song"
+e2e_long_show "$data"
 chmod -R a+rX "$data"
 # The checkout may sit where that user cannot reach (under /root), so the
 # show is run from a copy beside its data.

@@ -41,6 +41,11 @@ bool GLWindow::open(const char* title, const WindowParams& params, std::string* 
         return false;
     }
     prepareShowWindow();
+    // Viewers watch the whole show without touching anything: the screen
+    // saver and the display's power saving stay off while it plays (SDL's
+    // default, stated so that it stays so). Video init applies it; closing
+    // the display, by any way out, gives them back.
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         if (error)
             *error = std::string("cannot open a display: ") + SDL_GetError();

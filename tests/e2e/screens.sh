@@ -14,9 +14,7 @@ e2e_init "$@"
 
 title="kelvo mardunqist"
 E2E_DATA="$E2E_TMP/data"
-"$E2E_BUILD/mardunqist-assets" --short "$E2E_DATA" >/dev/null || e2e_fail "cannot generate the short show"
-# A song of 38 s, so that no show ends by itself while it is looked at.
-"$E2E_BUILD/tests/write-short-song" "$E2E_DATA/Vostr_1.it" 20 >/dev/null || e2e_fail "cannot write the song"
+e2e_long_show "$E2E_DATA"
 
 e2e_start_xvfb 1920x1080x24
 e2e_watch_windows

@@ -3,7 +3,10 @@
 # gaps round its tiled windows. With SDL's Wayland driver, full screen at
 # 640x480 shows the canvas in the centred 1440x1080 rectangle; a window, which
 # the compositor tiles to 1800x960, in the centred 1280x960 rectangle of it;
-# Escape ends the show. Through XWayland (SDL's default), full screen the same.
+# while it plays, its idle inhibitor keeps the output awake; Escape ends the
+# show. Through XWayland (SDL's default), full screen the same, but sway is
+# not told to stay awake (SDL would ask a D-Bus screen saver, which sway has
+# not).
 # The chooser (GTK 3, natively on Wayland) opens and a close request ends it.
 # sway refuses to run as root, so as root everything runs as the user nobody.
 # Usage: wayland.sh BUILD_DIR SOURCE_DIR
@@ -40,9 +43,7 @@ as_user+=(WAYLAND_DISPLAY="$display" SWAYSOCK="$(ls "$run_dir/runtime"/sway-ipc.
 e2e_log "sway on $display"
 
 data="$run_dir/data"
-"$E2E_BUILD/mardunqist-assets" --short "$data" >/dev/null || e2e_fail "cannot generate the short show"
-# A song of 38 s, so that no show ends by itself while it is looked at.
-"$E2E_BUILD/tests/write-short-song" "$data/Vostr_1.it" 20 >/dev/null || e2e_fail "cannot write the song"
+e2e_long_show "$data"
 chmod -R a+rX "$data"
 # The checkout may sit where that user cannot reach (under /root), so the
 # show is run from a copy beside its data.
@@ -85,8 +86,22 @@ escape_ends_show() {
     [ "$E2E_STATUS" -eq 0 ] || e2e_fail "$1: exit status $E2E_STATUS"
 }
 
+# idle_inhibited: prints "true" if the show's view keeps the output from
+# idling (an idle inhibitor of its own), else "false".
+idle_inhibited() {
+    "${as_user[@]}" swaymsg -t get_tree | "$E2E_PYTHON" -c '
+import json, sys
+def nodes(node):
+    yield node
+    for child in node.get("nodes", []) + node.get("floating_nodes", []):
+        yield from nodes(child)
+shows = [n for n in nodes(json.load(sys.stdin)) if n.get("name") == "kelvo mardunqist"]
+print("true" if any(n.get("inhibit_idle") for n in shows) else "false")'
+}
+
 # picture_in NAME DRAWABLE X Y W H AREA... [-- SHOW-ARGS...]: the show, its
-# picture in X Y W H of the area (screen pixels), black around it; Escape.
+# picture in X Y W H of the area (screen pixels), black around it; on Wayland
+# itself, the output kept from idling while it plays; Escape.
 picture_in() {
     local name=$1 drawable=$2; shift 2
     local rect=() ; while [ $# -gt 0 ] && [ "$1" != -- ]; do rect+=("$1"); shift; done
@@ -96,6 +111,10 @@ picture_in() {
         e2e_fail "$name: $(cat "$E2E_RUN/stdout" "$E2E_RUN/stderr")"
     sleep 1.5
     e2e_expect_picture_at "$(screenshot "$name")" "${rect[@]}"
+    local inhibited
+    inhibited=$(idle_inhibited) || e2e_fail "$name: cannot read sway's tree"
+    e2e_log "$name: the show's view inhibits idling: $inhibited"
+    [ "${DRIVER:-}" = x11 ] || [ "$inhibited" = true ] || e2e_fail "$name: the show lets the output idle"
     escape_ends_show "$name"
 }
 

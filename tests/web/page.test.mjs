@@ -40,6 +40,53 @@ const status = (page) => page.evaluate(() => ({
   notice: document.getElementById('notice').hidden ? '' : document.getElementById('notice').textContent,
 }));
 
+// Stand-ins for what a headless browser grants none of, counting what the
+// page asks: a screen wake lock, which the browser takes back while the page
+// is hidden, and an orientation lock, which a desktop refuses.
+function screenStandIns() {
+  const locks = [];
+  window.screenAsked = { wakeLocks: 0, orientation: [] };
+  window.wakeLocksHeld = () => locks.filter((lock) => !lock.released).length;
+  class Sentinel extends EventTarget {
+    type = 'screen';
+    released = false;
+    async release() {
+      if (this.released) return;
+      this.released = true;
+      this.dispatchEvent(new Event('release'));
+    }
+  }
+  Object.defineProperty(navigator, 'wakeLock', { configurable: true, value: {
+    async request(type) {
+      ++window.screenAsked.wakeLocks;
+      if (type !== 'screen' || document.hidden) throw new DOMException('refused', 'NotAllowedError');
+      const lock = new Sentinel();
+      locks.push(lock);
+      return lock;
+    },
+  } });
+  document.addEventListener('visibilitychange', () => {
+    if (document.hidden) for (const lock of locks) lock.release();
+  });
+  screen.orientation.lock = async (orientation) => {
+    window.screenAsked.orientation.push(`lock ${orientation}`);
+    throw new DOMException('screen.orientation.lock() is not available on this device.', 'NotSupportedError');
+  };
+  screen.orientation.unlock = () => { window.screenAsked.orientation.push('unlock'); };
+}
+
+const screenAsked = (page) => page.evaluate(() => ({ ...window.screenAsked, held: window.wakeLocksHeld() }));
+
+// The page behind another tab for a moment, as a viewer looking elsewhere.
+async function hideAndShow(page) {
+  const other = await page.raw.browser().newPage();
+  await other.bringToFront();
+  await page.waitFor('document.visibilityState === "hidden"');
+  await page.raw.bringToFront();
+  await other.close();
+  await page.waitFor('document.visibilityState === "visible"');
+}
+
 // page.waitFor, saying where the show was if it times out.
 async function waitForShow(page, expression, timeout) {
   try {
@@ -137,11 +184,18 @@ for (const engine of engines) {
   });
 }
 
-test('chromium: full screen on a 16:9 screen keeps 4:3 until it is left; then gentle, to the show\'s own end; exit', async (t) => {
-  const page = await startPage(t, await shortShow(t), { viewport: { width: 1280, height: 720 } });
+test('chromium: full screen on a 16:9 screen keeps 4:3 until it is left; then gentle, to the show\'s own end; exit; '
+  + 'the screen is kept awake while the show plays', async (t) => {
+  const page = await startPage(t, await shortShow(t), {
+    viewport: { width: 1280, height: 720 },
+    prepare: (p) => p.raw.evaluateOnNewDocument(screenStandIns),
+  });
   await page.click('button[name=play]');
   await page.waitFor('window.showStatus.frames > 5', 20000);
   assert.equal((await status(page)).fullscreen, true);
+  // A wake lock, and landscape asked for in full screen (refused here).
+  await page.waitFor('window.screenAsked.orientation.length > 0');
+  assert.deepEqual(await screenAsked(page), { wakeLocks: 1, held: 1, orientation: ['lock landscape'] });
   const shape = await page.evaluate(() => {
     const c = document.getElementById('show');
     return [c.width, c.height, getComputedStyle(c).objectFit];
@@ -153,16 +207,24 @@ test('chromium: full screen on a 16:9 screen keeps 4:3 until it is left; then ge
   await page.evaluate(() => document.exitFullscreen());
   await page.waitFor('!window.showStatus.playing');
   assert.equal((await status(page)).chooserShown, true);
+  assert.deepEqual(await screenAsked(page), { wakeLocks: 1, held: 0, orientation: ['lock landscape', 'unlock'] });
 
-  // Again, to the end, gentle: the short song runs through its credits and stops.
+  // Again, to the end, gentle: the short song runs through its credits and
+  // stops. Hidden for a moment, the page loses its wake lock and, seen
+  // again, asks anew.
   await page.click('input[name=windowed]');
   await page.click('input[name=gentle]');
   await page.click('button[name=play]');
+  await page.waitFor('window.wakeLocksHeld() === 1');
+  await hideAndShow(page);
+  await page.waitFor('window.wakeLocksHeld() === 1');
+  assert.equal((await status(page)).playing, true);
   await page.waitFor('window.showStatus.order === 33');
   await page.waitFor('!window.showStatus.playing');
   const ended = await status(page);
   assert.equal(ended.chooserShown, true);
   assert.equal(ended.order, 33);
+  assert.deepEqual(await screenAsked(page), { wakeLocks: 3, held: 0, orientation: ['lock landscape', 'unlock'] });
   assert.deepEqual(await pageErrors(page), []);
 
   await page.click('button[name=exit]');

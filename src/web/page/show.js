@@ -6,6 +6,7 @@
 import createShow from './mardunqist.js';
 import { Downloads } from './download.js';
 import { ShowMusic, SilentMusic, SoundFailure } from './music.js';
+import { holdScreen, releaseScreen } from './screen-awake.js';
 import { fetchShowData, installShowData } from './show-data.js';
 import { moduleFile } from './show-files.js';
 
@@ -94,6 +95,7 @@ function endShow() {
   if (music) music.stop();
   music = null;
   show._webShowStop();
+  releaseScreen();
   showChooser();
   if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
 }
@@ -158,6 +160,7 @@ function play() {
     return;
   }
   Object.assign(status, { playing: true, order: 0, row: 0, frames: 0, sound: '' });
+  holdScreen();
   music = sound;
   if (sound) startMusic(sound, thisRun);
   frameRequest = requestAnimationFrame(frame);

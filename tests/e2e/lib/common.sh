@@ -157,6 +157,13 @@ e2e_start_program() {
     E2E_PIDS+=("$E2E_PID")
 }
 
+# e2e_long_show FOLDER: the short show's data in FOLDER with a song of 38 s,
+# so that no show ends by itself while a test looks at it.
+e2e_long_show() {
+    "$E2E_BUILD/mardunqist-assets" --short "$1" >/dev/null || e2e_fail "cannot generate the short show"
+    "$E2E_BUILD/tests/write-short-song" "$1/Vostr_1.it" 20 >/dev/null || e2e_fail "cannot write the song"
+}
+
 # e2e_wait_exit SECONDS: waits for the program to end and sets E2E_STATUS to
 # its exit status. Fails the test if it is still running at the deadline.
 # (Not in $(...): only this shell can collect its child's status.)

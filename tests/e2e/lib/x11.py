@@ -6,8 +6,13 @@
                           or destroyed, one line each; "ready" once listening
   x11.py cursor          print "hidden" if the pointer's cursor is blank,
                           else "visible"
+  x11.py saver SECONDS    set the server's screen saver to start after
+                          SECONDS without input
+  x11.py saver            print the screen saver's state: "on", "off" or
+                          "disabled"
 
-Plain ctypes on libX11 (and libXfixes), which GTK and SDL already pull in.
+Plain ctypes on libX11 (and libXfixes, libXss), which GTK and SDL already
+pull in.
 """
 import ctypes
 import ctypes.util
@@ -35,6 +40,7 @@ xlib.XNextEvent.argtypes = [c_void_p, c_void_p]
 xlib.XFetchName.argtypes = [c_void_p, c_ulong, ctypes.POINTER(c_char_p)]
 xlib.XFree.argtypes = [c_void_p]
 xlib.XCloseDisplay.argtypes = [c_void_p]
+xlib.XSetScreenSaver.argtypes = [c_void_p, c_int, c_int, c_int, c_int]
 
 ClientMessage, CreateNotify, DestroyNotify, MapNotify = 33, 16, 17, 19
 SubstructureNotifyMask = 1 << 19
@@ -140,6 +146,30 @@ def cursor_hidden():
     return not visible
 
 
+class ScreenSaverInfo(ctypes.Structure):
+    _fields_ = [("window", c_ulong), ("state", c_int), ("kind", c_int),
+                ("til_or_since", c_ulong), ("idle", c_ulong), ("event_mask", c_ulong)]
+
+
+def set_saver_timeout(seconds):
+    display = open_display()
+    # No cycling, blanking preferred, exposures allowed: as `xset s SECONDS`.
+    xlib.XSetScreenSaver(display, seconds, 0, 1, 1)
+    xlib.XSync(display, 0)
+    xlib.XCloseDisplay(display)
+
+
+def saver_state():
+    xss = load("Xss", "libXss.so.1")
+    xss.XScreenSaverQueryInfo.argtypes = [c_void_p, c_ulong, ctypes.POINTER(ScreenSaverInfo)]
+    display = open_display()
+    info = ScreenSaverInfo()
+    if not xss.XScreenSaverQueryInfo(display, xlib.XDefaultRootWindow(display), ctypes.byref(info)):
+        fail("no MIT-SCREEN-SAVER extension")
+    xlib.XCloseDisplay(display)
+    return {0: "off", 1: "on", 3: "disabled"}.get(info.state, str(info.state))
+
+
 def main(argv):
     if len(argv) == 3 and argv[1] == "close":
         close(int(argv[2], 0))
@@ -147,6 +177,10 @@ def main(argv):
         watch()
     elif len(argv) == 2 and argv[1] == "cursor":
         print("hidden" if cursor_hidden() else "visible")
+    elif len(argv) == 3 and argv[1] == "saver":
+        set_saver_timeout(int(argv[2]))
+    elif len(argv) == 2 and argv[1] == "saver":
+        print(saver_state())
     else:
         print(__doc__, file=sys.stderr)
         sys.exit(2)

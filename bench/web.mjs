@@ -3,8 +3,12 @@
 // draws next to the native show, what the gentle mode costs it, where the
 // frame time goes in Chromium, and how many bytes a visitor downloads.
 //
-// usage: node bench/web.mjs [WEB_BUILD] [NATIVE_BUILD] [frames|speed|profile|size ...]
+// usage: node bench/web.mjs [WEB_BUILD] [NATIVE_BUILD] [--once] [frames|speed|profile|size ...]
 //        (make bench-web runs all four)
+//
+// --once: every figure once on a tiny input (a second of show, a few
+// frames), to see that it still runs; the figures then mean nothing (the
+// tests run it so).
 //
 // Prints a summary; keeps the raw figures and side-by-side frames (native
 // left, web right) in WEB_BUILD/bench-results/. The machine is shared: run
@@ -18,6 +22,16 @@ import { loadBrowserDriver } from '../tests/web/browser.mjs';
 
 const webBuild = path.resolve(process.argv[2] || 'build-web');
 const nativeBuild = path.resolve(process.argv[3] || 'build');
+const once = process.argv.includes('--once');
+const sectionsAsked = process.argv.slice(4).filter((arg) => arg !== '--once');
+// The show's first frames only, where a figure takes the whole.
+const frameLimit = once ? ['--frames', '30'] : [];
+const captureFrames = once ? 30 : 600;
+const liveSeconds = once ? 2 : 20;
+const traceSeconds = once ? 1 : 5;
+const sizes = once ? [[640, 480]] : [[640, 480], [1024, 768]];
+// Where the live page is measured: in the body of the show, or at once.
+const bodyOrder = (order) => (once ? 'window.showStatus.frames > 0' : `window.showStatus.order >= ${order}`);
 const results = path.join(webBuild, 'bench-results');
 const { serveFolders, listen, launchBrowser, engines } = await loadBrowserDriver(webBuild);
 
@@ -39,7 +53,8 @@ function phaseOf([, , order, row]) {
 }
 
 async function compareFrames(engine, native) {
-  const options = ['--size', '320x240', '--fps', '30', '--seed-tick', '123456', '--data', shortData, '--quiet'];
+  const options = ['--size', '320x240', '--fps', '30', '--seed-tick', '123456', '--data', shortData, '--quiet',
+    ...frameLimit];
   const web = path.join(scratch, engine);
   run(path.join(webBuild, 'mardunqist-web-capture'), [...options, '--browser', engine, '--timeline', `${web}.csv`, `${web}/`]);
   const timeline = (await readFile(`${native}.csv`, 'utf8')).trim().split('\n').slice(1)
@@ -58,6 +73,11 @@ async function compareFrames(engine, native) {
   for (const phase of phases) {
     const frames = timeline.map((row, i) => i).filter((i) => phase === 'all' || phaseOf(timeline[i]) === phase);
     const finite = frames.filter((i) => Number.isFinite(psnr[i]));
+    // A capture of the first frames only has no later phases.
+    if (!finite.length) {
+      note(`  ${phase.padEnd(8)} ${String(frames.length).padStart(7)}  (no frame differs)`);
+      continue;
+    }
     const mean = finite.reduce((sum, i) => sum + psnr[i], 0) / finite.length;
     const worst = finite.reduce((w, i) => (psnr[i] < psnr[w] ? i : w), finite[0]);
     rows[phase] = { frames: frames.length, mean, min: psnr[worst], worstFrame: worst, identical: frames.length - finite.length };
@@ -73,7 +93,8 @@ async function compareFrames(engine, native) {
 }
 
 async function framesEveryEngine() {
-  const options = ['--size', '320x240', '--fps', '30', '--seed-tick', '123456', '--data', shortData, '--quiet'];
+  const options = ['--size', '320x240', '--fps', '30', '--seed-tick', '123456', '--data', shortData, '--quiet',
+    ...frameLimit];
   const native = path.join(scratch, 'native');
   run(path.join(nativeBuild, 'mardunqist-capture'), [...options, '--timeline', `${native}.csv`, `${native}/`]);
   note('frames: the short show, 320x240, 30 fps, seed tick 123456, each engine\'s web capture against the native one');
@@ -100,11 +121,11 @@ async function livePageFps(engine, width, height, gentle = false) {
     await page.click('input[name=windowed]');
     if (gentle) await page.click('input[name=gentle]');
     await page.click('button[name=play]');
-    await page.waitFor('window.showStatus.order >= 1', 120000);
+    await page.waitFor(bodyOrder(1), 120000);
     const frames = () => page.evaluate(() => window.showStatus.frames);
     const first = await frames();
     const start = performance.now();
-    await new Promise((resolve) => setTimeout(resolve, 20000));
+    await new Promise((resolve) => setTimeout(resolve, liveSeconds * 1000));
     return (await frames() - first) / seconds(start);
   } finally {
     await browser.close();
@@ -115,18 +136,18 @@ async function livePageFps(engine, width, height, gentle = false) {
 async function captureFps(program, width, height, extra = []) {
   const out = path.join(scratch, `speed-${path.basename(program)}-${width}/`);
   const start = performance.now();
-  run(program, ['--size', `${width}x${height}`, '--fps', '60', '--frames', '600', '--data',
+  run(program, ['--size', `${width}x${height}`, '--fps', '60', '--frames', String(captureFrames), '--data',
     path.join(webBuild, 'site', 'data'), '--quiet', '--force', ...extra, out]);
-  return 600 / seconds(start);
+  return captureFrames / seconds(start);
 }
 
 async function speed() {
   note('');
   note('speed, frames a second (the live page is paced by requestAnimationFrame, at most 60; the captures');
-  note('draw the first 600 frames at 60 fps and write PNGs):');
+  note(`draw the first ${captureFrames} frames at 60 fps and write PNGs):`);
   note('  engine     size       live page  live, gentle  gentle costs  web capture  native capture');
   const rows = {};
-  for (const [width, height] of [[640, 480], [1024, 768]]) {
+  for (const [width, height] of sizes) {
     const size = `${width}x${height}`;
     const native = await captureFps(path.join(nativeBuild, 'mardunqist-capture'), width, height);
     for (const engine of engines) {
@@ -163,11 +184,11 @@ async function profile() {
     await page.click('input[value="1024x768"]');
     await page.click('input[name=windowed]');
     await page.click('button[name=play]');
-    await page.waitFor('window.showStatus.order >= 2', 120000);
+    await page.waitFor(bodyOrder(2), 120000);
     const traceFile = path.join(results, 'chromium-1024x768.trace.json');
     const firstFrame = await page.evaluate(() => window.showStatus.frames);
     await page.raw.tracing.start({ path: traceFile, categories: ['devtools.timeline', 'gpu', 'toplevel', 'disabled-by-default-devtools.timeline'] });
-    await new Promise((resolve) => setTimeout(resolve, 5000));
+    await new Promise((resolve) => setTimeout(resolve, traceSeconds * 1000));
     await page.raw.tracing.stop();
     const frames = (await page.evaluate(() => window.showStatus.frames)) - firstFrame;
     const events = JSON.parse(await readFile(traceFile, 'utf8')).traceEvents;
@@ -181,8 +202,8 @@ async function profile() {
       busy.set(key, (busy.get(key) || 0) + e.dur / 1000);
     }
     note('');
-    note(`where the frame time goes, Chromium at 1024x768 (5 s of the body, ${frames} frames, ` +
-      `${(frames / 5).toFixed(1)} frames a second; trace in ${path.basename(traceFile)}):`);
+    note(`where the frame time goes, Chromium at 1024x768 (${traceSeconds} s of the body, ${frames} frames, ` +
+      `${(frames / traceSeconds).toFixed(1)} frames a second; trace in ${path.basename(traceFile)}):`);
     const rows = {};
     for (const [key, ms] of [...busy].sort((a, b) => b[1] - a[1]).slice(0, 6)) {
       rows[key] = ms / frames;
@@ -223,7 +244,7 @@ async function siteSize() {
 
 try {
   const sections = { frames: framesEveryEngine, speed, profile, size: siteSize };
-  const chosen = process.argv.slice(4).length ? process.argv.slice(4) : Object.keys(sections);
+  const chosen = sectionsAsked.length ? sectionsAsked : Object.keys(sections);
   const figures = {};
   for (const name of chosen) figures[name] = await sections[name]();
   await writeFile(path.join(results, `web-${chosen.join('-')}.json`), JSON.stringify(figures, null, 2));

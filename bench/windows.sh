@@ -4,16 +4,23 @@
 # and the capture tool's speed at 320x240 and 1024x768 (the show's first 600
 # frames at 60 fps into PNG frames, whole runs, start-up included).
 #
-# usage: bench/windows.sh [BUILD_DIR [WINDOWS_BUILD]]   (make bench-windows)
+# usage: bench/windows.sh [--once] [BUILD_DIR [WINDOWS_BUILD]]   (make bench-windows)
+#
+# --once: one start-up and 30 frames a capture, to see that it still runs;
+# the figures then mean nothing (the tests run it so).
 #
 # The machine is shared: run it while nothing else runs, and compare figures
 # of one run.
 set -euo pipefail
+runs=${BENCH_STARTUP_RUNS:-5} frames=600
+if [ "${1:-}" = --once ]; then
+    runs=1 frames=30
+    shift
+fi
 source "$(dirname "$0")/../tests/e2e/lib/common.sh"
 source "$(dirname "$0")/../tests/windows/lib/wine.sh"
 e2e_init "${1:-build}" "$(dirname "$0")/.." bench-windows
 wine_init "${2:-build-windows}"
-runs=${BENCH_STARTUP_RUNS:-5}
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
@@ -41,7 +48,7 @@ echo "start-up, $runs runs, windowed 640x480: launch to the first frame and exit
 
 E2E_DATA=
 for size in 320x240 1024x768; do
-    options=(--quiet --size "$size" --fps 60 --frames 600 --seed-tick 123456)
+    options=(--quiet --size "$size" --fps 60 --frames "$frames" --seed-tick 123456)
     started=$(e2e_now_ms)
     wine_start mardunqist-capture.exe -- "${options[@]}" --data "$(winepath -w "$WIN_DIR")" frames/
     e2e_wait_exit 900
@@ -53,7 +60,7 @@ for size in 320x240 1024x768; do
     (cd "$native" && "$E2E_BUILD/mardunqist-capture" "${options[@]}" --data "$WIN_DIR" frames/) ||
         e2e_fail "the native capture failed"
     native_ms=$(( $(e2e_now_ms) - started ))
-    awk -v s="$size" -v w="$windows_ms" -v n="$native_ms" 'BEGIN {
-        printf "capture %s, 600 frames: Windows under Wine %.1f frames a second, native %.1f\n",
-            s, 600000 / w, 600000 / n }'
+    awk -v s="$size" -v f="$frames" -v w="$windows_ms" -v n="$native_ms" 'BEGIN {
+        printf "capture %s, %d frames: Windows under Wine %.1f frames a second, native %.1f\n",
+            s, f, f * 1000 / w, f * 1000 / n }'
 done

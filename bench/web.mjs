@@ -1,10 +1,11 @@
 // The web build measured in each browser engine (Chromium, Firefox,
 // WebKit): how close its frames are to the native ones, how fast the page
 // draws next to the native show, what the gentle mode costs it, where the
-// frame time goes in Chromium, and how many bytes a visitor downloads.
+// frame time goes in Chromium, how fast the page saves the show as a video
+// and how much memory that takes, and how many bytes a visitor downloads.
 //
-// usage: node bench/web.mjs [WEB_BUILD] [NATIVE_BUILD] [--once] [frames|speed|profile|size ...]
-//        (make bench-web runs all four)
+// usage: node bench/web.mjs [WEB_BUILD] [NATIVE_BUILD] [--once] [frames|speed|profile|video|size ...]
+//        (make bench-web runs all five)
 //
 // --once: every figure once on a tiny input (a second of show, a few
 // frames), to see that it still runs; the figures then mean nothing (the
@@ -14,6 +15,7 @@
 // left, web right) in WEB_BUILD/bench-results/. The machine is shared: run
 // it while nothing else runs, and compare figures of one run.
 import { execFileSync } from 'node:child_process';
+import { readdirSync, readFileSync } from 'node:fs';
 import { mkdir, mkdtemp, readdir, readFile, rm, stat, writeFile } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
@@ -216,6 +218,129 @@ async function profile() {
   }
 }
 
+// Saving a video from the start page: seconds of show saved a second in
+// Chromium and Firefox against the native capture to MP4 of the same size,
+// rate and seed (each the whole show), and the memory the tab and the whole
+// browser took on top of what they held before, beside the file's own size.
+const videoChoices = once ? [[640, 480, 30]] : [[640, 480, 30], [1024, 768, 60]];
+const videoSeed = 123456;
+
+// The processes under `root` (itself included), with their command lines.
+function processTree(root) {
+  const parents = new Map();
+  for (const name of readdirSync('/proc').filter((entry) => /^\d+$/.test(entry))) {
+    try {
+      const stat = readFileSync(`/proc/${name}/stat`, 'utf8');
+      parents.set(Number(name), Number(stat.slice(stat.lastIndexOf(')') + 2).split(' ')[1]));
+    } catch {
+      // Gone already.
+    }
+  }
+  const tree = [root];
+  for (let i = 0; i < tree.length; ++i) {
+    for (const [pid, parent] of parents) if (parent === tree[i]) tree.push(pid);
+  }
+  return tree;
+}
+
+function residentMb(pid) {
+  try {
+    return Number(/VmRSS:\s+(\d+)/.exec(readFileSync(`/proc/${pid}/status`, 'utf8'))[1]) / 1024;
+  } catch {
+    return 0;
+  }
+}
+
+// The tab's process (Chromium's renderer, Firefox's content process) and
+// all of the browser's, in MB.
+function browserMemory(root) {
+  let tab = 0, all = 0;
+  for (const pid of processTree(root)) {
+    const rss = residentMb(pid);
+    let command = '';
+    try {
+      command = readFileSync(`/proc/${pid}/cmdline`, 'utf8');
+    } catch {
+      continue;
+    }
+    if (command.includes('--type=renderer') || (command.includes('-contentproc') && command.includes('tab'))) {
+      tab = Math.max(tab, rss);
+    }
+    all += rss;
+  }
+  return { tab, all };
+}
+
+async function pageVideo(engine, data, width, height, fps) {
+  const server = serveFolders({ '/': path.join(webBuild, 'site'), '/data/': data });
+  const base = await listen(server);
+  const downloads = await mkdtemp(path.join(scratch, 'downloads-'));
+  const browser = await launchBrowser({ engine, downloads });
+  try {
+    const page = await browser.newPage({ width: 1280, height: 1000 });
+    await page.goto(`${base}index.html?seed=${videoSeed}`);
+    await page.waitFor('window.showStatus && window.showStatus.ready && !document.querySelector("button[name=video]").disabled', 120000);
+    await page.click(`input[value="${width}x${height}"]`);
+    await page.evaluate((rate) => { document.querySelector('select[name=fps]').value = String(rate); }, fps);
+    const before = browserMemory(browser.pid);
+    const peak = { ...before };
+    const watch = setInterval(() => {
+      const now = browserMemory(browser.pid);
+      peak.tab = Math.max(peak.tab, now.tab);
+      peak.all = Math.max(peak.all, now.all);
+    }, 500);
+    const start = performance.now();
+    await page.click('button[name=video]');
+    await page.waitFor('window.showStatus.video.state !== "saving"', 3600000);
+    const took = seconds(start);
+    clearInterval(watch);
+    const outcome = await page.evaluate(() => window.showStatus.video);
+    if (outcome.state !== 'saved') throw new Error(`the video was not saved: ${JSON.stringify(outcome)}`);
+    const frames = Number(execFileSync('ffprobe', ['-v', 'error', '-count_packets', '-select_streams', 'v',
+      '-show_entries', 'stream=nb_read_packets', '-of', 'csv=p=0', path.join(downloads, outcome.name)]));
+    return {
+      speed: frames / fps / took, fileMb: outcome.bytes / 1e6, name: outcome.name,
+      tabBeforeMb: before.tab, tabPeakMb: peak.tab, browserBeforeMb: before.all, browserPeakMb: peak.all,
+    };
+  } finally {
+    await browser.close();
+    server.close();
+    await rm(downloads, { recursive: true, force: true });
+  }
+}
+
+async function video() {
+  const data = once ? shortData : path.join(webBuild, 'site', 'data');
+  note('');
+  note(`saving the ${once ? 'short' : 'whole'} show as a video from the start page (seed ${videoSeed}), seconds of show`);
+  note('a second, against the native capture to MP4 of the same frames; memory: the tab\'s process and the whole');
+  note('browser, before and at their peak while saving, beside the file:');
+  note('  engine     size@fps         speed  native    file MB   tab MB before/peak   browser MB before/peak');
+  const rows = {};
+  for (const [width, height, fps] of videoChoices) {
+    const size = `${width}x${height}@${fps}`;
+    const out = path.join(scratch, `native-${width}.mp4`);
+    const start = performance.now();
+    run(path.join(nativeBuild, 'mardunqist-capture'), ['--quiet', '--force', '--size', `${width}x${height}`,
+      '--fps', String(fps), '--seed-tick', String(videoSeed), '--data', data, out]);
+    const nativeFrames = Number(execFileSync('ffprobe', ['-v', 'error', '-count_packets', '-select_streams', 'v',
+      '-show_entries', 'stream=nb_read_packets', '-of', 'csv=p=0', out]));
+    const native = nativeFrames / fps / seconds(start);
+    for (const engine of ['chromium', 'firefox']) {
+      const r = await pageVideo(engine, data, width, height, fps).catch((error) => {
+        note(`  (${engine} ${size}: ${error.message.split('\n')[0]})`);
+        return null;
+      });
+      if (!r) continue;
+      rows[`${engine} ${size}`] = { ...r, native };
+      note(`  ${engine.padEnd(10)} ${size.padEnd(14)} ${r.speed.toFixed(2).padStart(7)}x ${native.toFixed(2).padStart(6)}x` +
+        ` ${r.fileMb.toFixed(1).padStart(9)} ${r.tabBeforeMb.toFixed(0).padStart(10)}/${r.tabPeakMb.toFixed(0).padEnd(9)}` +
+        ` ${r.browserBeforeMb.toFixed(0).padStart(11)}/${r.browserPeakMb.toFixed(0)}`);
+    }
+  }
+  return rows;
+}
+
 // Size: what a visitor downloads before the data files, gzip-compressed as a
 // static server would send it.
 async function siteSize() {
@@ -243,7 +368,7 @@ async function siteSize() {
 }
 
 try {
-  const sections = { frames: framesEveryEngine, speed, profile, size: siteSize };
+  const sections = { frames: framesEveryEngine, speed, profile, video, size: siteSize };
   const chosen = sectionsAsked.length ? sectionsAsked : Object.keys(sections);
   const figures = {};
   for (const name of chosen) figures[name] = await sections[name]();

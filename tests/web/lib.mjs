@@ -1,6 +1,7 @@
 // What the browser tests and the web benchmarks share: the builds given as
 // the first two arguments (web, native), the browser driver of the web build
 // and a folder to work in.
+import { execFileSync } from 'node:child_process';
 import { mkdtemp, rm } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
@@ -14,4 +15,27 @@ export async function scratchFolder(t) {
   const folder = await mkdtemp(path.join(tmpdir(), 'mardunqist-web-test-'));
   t.after(() => rm(folder, { recursive: true, force: true }));
   return folder;
+}
+
+// The short show (about eight seconds) in a folder of its own.
+export async function shortShow(t) {
+  const folder = await scratchFolder(t);
+  execFileSync(path.join(nativeBuild, 'mardunqist-assets'), ['--short', folder], { stdio: 'ignore' });
+  return folder;
+}
+
+// The start page (index.html, with `query`) of `engine` on `dataFolder`,
+// loaded (or, with ready: false, only opened); `prepare(page)` runs before
+// it is opened; downloads go to the folder `downloads`.
+export async function startPage(t, dataFolder,
+  { engine = 'chromium', sound = true, viewport, prepare, ready = true, query = '', downloads = null } = {}) {
+  const server = serveFolders({ '/': path.join(webBuild, 'site'), '/data/': dataFolder });
+  const base = await listen(server);
+  const browser = await launchBrowser({ engine, sound, downloads });
+  t.after(async () => { await browser.close(); server.close(); });
+  const page = await browser.newPage(viewport);
+  if (prepare) await prepare(page);
+  await page.goto(`${base}index.html${query}`);
+  if (ready) await page.waitFor('window.showStatus && window.showStatus.ready', 60000);
+  return page;
 }

@@ -8,30 +8,7 @@ import { execFileSync } from 'node:child_process';
 import { readFile, writeFile } from 'node:fs/promises';
 import path from 'node:path';
 import test from 'node:test';
-import { webBuild, nativeBuild, serveFolders, listen, launchBrowser, engines, scratchFolder } from './lib.mjs';
-
-const site = path.join(webBuild, 'site');
-
-// The short show (about eight seconds) in a folder of its own.
-async function shortShow(t) {
-  const folder = await scratchFolder(t);
-  execFileSync(path.join(nativeBuild, 'mardunqist-assets'), ['--short', folder], { stdio: 'ignore' });
-  return folder;
-}
-
-// The start page of `engine` on `dataFolder`, loaded (or, with ready: false,
-// only opened); `prepare(page)` runs before it is opened.
-async function startPage(t, dataFolder, { engine = 'chromium', sound = true, viewport, prepare, ready = true } = {}) {
-  const server = serveFolders({ '/': site, '/data/': dataFolder });
-  const base = await listen(server);
-  const browser = await launchBrowser({ engine, sound });
-  t.after(async () => { await browser.close(); server.close(); });
-  const page = await browser.newPage(viewport);
-  if (prepare) await prepare(page);
-  await page.goto(`${base}index.html`);
-  if (ready) await page.waitFor('window.showStatus && window.showStatus.ready', 60000);
-  return page;
-}
+import { nativeBuild, engines, scratchFolder, shortShow, startPage } from './lib.mjs';
 
 const status = (page) => page.evaluate(() => ({
   ...window.showStatus,

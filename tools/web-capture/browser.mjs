@@ -11,7 +11,10 @@
 //
 // Firefox and WebKit get a private PulseAudio null sink for their sound, so
 // it plays in real time with no sound card; `sound: false` gives them none.
-// Every browser starts with a fresh profile and leaves nothing behind.
+// `downloads: FOLDER` has Chromium and Firefox save what a page downloads
+// there, unasked; `pid` is the browser's process where it is known (for its
+// memory). Every browser starts with a fresh profile and leaves nothing
+// behind.
 //
 // A page offers what every engine can do: goto, evaluate, waitFor, and a
 // call when it crashes. Console lines and uncaught errors are collected
@@ -181,8 +184,18 @@ const firefoxPrefs = {
   'browser.backup.scheduled.enabled': false,
 };
 
+// What Firefox needs to save downloads into `folder` without asking.
+const firefoxDownloadPrefs = (folder) => ({
+  'browser.download.folderList': 2,
+  'browser.download.dir': folder,
+  'browser.download.useDownloadDir': true,
+  'browser.download.start_downloads_in_tmp_dir': false,
+  'browser.download.always_ask_before_handling_new_types': false,
+  'browser.helperApps.neverAsk.saveToDisk': 'video/mp4,video/webm',
+});
+
 // A fresh browser of `engine`; close() ends it and everything it started.
-export async function launchBrowser({ engine = 'chromium', sound = true } = {}) {
+export async function launchBrowser({ engine = 'chromium', sound = true, downloads = null } = {}) {
   if (!engines.includes(engine)) throw new Error(`no browser engine "${engine}" (${engines.join(', ')})`);
   const undo = new Undo();
   const folder = await mkdtemp(path.join(tmpdir(), `mardunqist-${engine}-`));
@@ -196,6 +209,8 @@ export async function launchBrowser({ engine = 'chromium', sound = true } = {}) 
       env.HOME = folder;
     }
     let newPage;
+    // The browser's own process (not WebKit's: its driver starts it).
+    let browserPid = null;
     if (engine === 'webkit') {
       const port = await freePort();
       const driverProcess = spawn(programs.webkitDriver, [`--port=${port}`, '--host=127.0.0.1'],
@@ -225,17 +240,23 @@ export async function launchBrowser({ engine = 'chromium', sound = true } = {}) 
     } else {
       const browser = await puppeteer.launch(engine === 'firefox'
         ? { browser: 'firefox', executablePath: programs.firefox, headless: false, env,
-          userDataDir: path.join(folder, 'profile'), extraPrefsFirefox: firefoxPrefs }
+          userDataDir: path.join(folder, 'profile'),
+          extraPrefsFirefox: { ...firefoxPrefs, ...(downloads ? firefoxDownloadPrefs(downloads) : {}) } }
         : { executablePath: programs.chromium, headless: true, userDataDir: path.join(folder, 'profile'),
           args: chromiumArgs() });
       undo.add(() => browser.close());
+      browserPid = browser.process()?.pid ?? null;
+      if (downloads && engine === 'chromium') {
+        const session = await browser.target().createCDPSession();
+        await session.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+      }
       newPage = async ({ width = 1024, height = 768 } = {}) => {
         const page = await browser.newPage();
         await page.setViewport({ width, height });
         return new PuppeteerPage(page);
       };
     }
-    return { engine, newPage, close: () => undo.run() };
+    return { engine, newPage, close: () => undo.run(), pid: browserPid };
   } catch (error) {
     await undo.run();
     throw error;

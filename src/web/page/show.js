@@ -2,13 +2,15 @@
 // show on its canvas until Escape, leaving full screen, or its own end bring
 // the start page back. The show itself is the C++ show (mardunqist.js); the
 // sound is music.js. "play" waits until the show, the music player and the
-// data have arrived; the loading line says how far they are.
+// data have arrived; the loading line says how far they are. "save video"
+// saves the show as chosen as a video file instead (video.js).
 import createShow from './mardunqist.js';
 import { Downloads } from './download.js';
 import { ShowMusic, SilentMusic, SoundFailure } from './music.js';
 import { holdScreen, releaseScreen } from './screen-awake.js';
 import { fetchShowData, installShowData } from './show-data.js';
 import { moduleFile } from './show-files.js';
+import { Cancelled, saveVideo, videoPlan } from './video.js';
 
 const chooser = document.getElementById('chooser');
 const playButton = chooser.elements.play;
@@ -17,10 +19,15 @@ const loading = document.getElementById('loading');
 const stage = document.getElementById('stage');
 const canvas = document.getElementById('show');
 const notice = document.getElementById('notice');
+const videoButton = document.querySelector('button[name=video]');
+const fpsChoice = document.querySelector('select[name=fps]');
+const videoLine = document.getElementById('video-line');
+const saving = document.getElementById('saving');
 
 // What the page tells a watcher (and the tests) about the show: the lines it
 // has said, the errors nobody caught, and the show's progress.
-const status = { ready: false, playing: false, order: 0, row: 0, frames: 0, sound: '', messages: [], errors: [] };
+const status = { ready: false, playing: false, order: 0, row: 0, frames: 0, sound: '', messages: [], errors: [],
+  video: { state: 'idle' } };
 window.showStatus = status;
 window.addEventListener('error', (event) => status.errors.push(event.message));
 window.addEventListener('unhandledrejection', (event) => status.errors.push(String(event.reason)));
@@ -56,6 +63,7 @@ const sampleRate = show._webMusicSampleRate();
 loading.hidden = true;
 playButton.disabled = false;
 status.ready = true;
+offerVideo();
 
 // The show now playing: its run number, so that what arrives late from an
 // earlier run is dropped, and where its music comes from.
@@ -167,10 +175,11 @@ function play() {
 }
 
 playButton.addEventListener('click', () => {
-  if (status.ready && !status.playing) play();
+  if (status.ready && !status.playing && status.video.state !== 'saving') play();
 });
 
 chooser.elements.exit.addEventListener('click', () => {
+  cancelAsked = true;
   chooser.hidden = true;
   beside.hidden = true;
   document.getElementById('closed').hidden = false;
@@ -182,4 +191,102 @@ document.addEventListener('keydown', (event) => {
 
 document.addEventListener('fullscreenchange', () => {
   if (fullscreen && !document.fullscreenElement) endShow();
+});
+
+// --- saving a video ---------------------------------------------------------
+
+function tellVideo(line) {
+  videoLine.textContent = line;
+  videoLine.hidden = !line;
+}
+
+// The button works where the browser can encode the largest choice.
+async function offerVideo() {
+  const plan = await videoPlan(1024, 768, 60, sampleRate).catch((error) => ({ why: error.message }));
+  if (plan.why) tellVideo(`save video: ${plan.why}`);
+  videoButton.disabled = Boolean(plan.why);
+}
+
+// ?seed=N makes the video of a given seed again; without it one is drawn.
+function seedAsked() {
+  const seed = new URLSearchParams(location.search).get('seed');
+  if (seed === null) return null;
+  if (!/^\d+$/.test(seed) || Number(seed) > 4294967295) throw new Error('?seed= takes a whole number from 0 to 4294967295');
+  return Number(seed);
+}
+
+const minutes = (ms) => {
+  const seconds = Math.round(ms / 1000);
+  return `${Math.floor(seconds / 60)}:${String(seconds % 60).padStart(2, '0')}`;
+};
+
+function offerDownload(name, blob) {
+  const url = URL.createObjectURL(blob);
+  const link = Object.assign(document.createElement('a'), { href: url, download: name });
+  document.body.append(link);
+  link.click();
+  link.remove();
+  // Long enough for the browser to have taken the file.
+  setTimeout(() => URL.revokeObjectURL(url), 60000);
+}
+
+let cancelAsked = false;
+
+async function saveChosenVideo() {
+  const mode = chosenMode();
+  const choice = { width: mode.width, height: mode.height, fps: Number(fpsChoice.value), gentle: mode.gentle };
+  try {
+    choice.seed = seedAsked();
+  } catch (error) {
+    tellVideo(`save video: ${error.message}`);
+    return;
+  }
+  cancelAsked = false;
+  status.video = { state: 'saving', frames: 0 };
+  tellVideo('');
+  for (const control of [playButton, videoButton, fpsChoice]) control.disabled = true;
+  saving.hidden = false;
+  const bar = saving.querySelector('progress');
+  const line = document.getElementById('saving-line');
+  line.textContent = 'starting';
+  bar.removeAttribute('value');
+  canvas.width = choice.width;
+  canvas.height = choice.height;
+  const started = performance.now();
+  let shown = 0;
+  const onProgress = (frames, expected) => {
+    status.video.frames = frames;
+    const now = performance.now();
+    if (now - shown < 250 && frames < expected) return;
+    shown = now;
+    const done = Math.min(frames / expected, 1);
+    const spent = now - started;
+    bar.max = 1;
+    bar.value = done;
+    line.textContent = `${Math.floor(done * 100)}%, ${minutes(spent)} spent, about ${minutes(spent / done - spent)} left`;
+  };
+  try {
+    const { name, blob } = await saveVideo(show, data.module, choice, { onProgress, isCancelled: () => cancelAsked });
+    offerDownload(name, blob);
+    status.video = { state: 'saved', name, bytes: blob.size };
+    tellVideo(`saved ${name} (${megabytes(blob.size)} MB)`);
+  } catch (error) {
+    if (error instanceof Cancelled) {
+      status.video = { state: 'cancelled' };
+    } else {
+      status.video = { state: 'failed', error: error.message };
+      tellVideo(`the video could not be saved: ${error.message}`);
+    }
+  } finally {
+    saving.hidden = true;
+    for (const control of [playButton, videoButton, fpsChoice]) control.disabled = false;
+  }
+}
+
+videoButton.addEventListener('click', () => {
+  if (status.ready && !status.playing && status.video.state !== 'saving') saveChosenVideo();
+});
+
+saving.querySelector('button[name=cancel]').addEventListener('click', () => {
+  cancelAsked = true;
 });

@@ -291,7 +291,10 @@ async function pageVideo(engine, data, width, height, fps) {
     }, 500);
     const start = performance.now();
     await page.click('button[name=video]');
-    await page.waitFor('window.showStatus.video.state !== "saving"', 3600000);
+    // Asked every few seconds: a driver gives up on any one wait after minutes.
+    while (await page.evaluate(() => window.showStatus.video.state === 'saving')) {
+      await new Promise((resolve) => setTimeout(resolve, 2000));
+    }
     const took = seconds(start);
     clearInterval(watch);
     const outcome = await page.evaluate(() => window.showStatus.video);

@@ -21,6 +21,7 @@
 
 #include <emscripten/emscripten.h>
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -130,6 +131,29 @@ EMSCRIPTEN_KEEPALIVE const std::int16_t* webCaptureSound()
 EMSCRIPTEN_KEEPALIVE double webCaptureSoundFrames()
 {
     return static_cast<double>(capture.sound->size() / 2);
+}
+
+// Where the frame stepped last stands in a video, in whole microseconds from
+// the first frame, as the frame clock counts: when it shows, how long it
+// shows, and when its sound begins.
+EMSCRIPTEN_KEEPALIVE double webCaptureFrameStartUs()
+{
+    const FrameClock& clock = capture.show->clock();
+    return std::round((clock.frameTimeMs(capture.show->frame()) - FrameClock::startMs) * 1000);
+}
+
+EMSCRIPTEN_KEEPALIVE double webCaptureFrameLengthUs()
+{
+    const FrameClock& clock = capture.show->clock();
+    const std::uint64_t frame = capture.show->frame();
+    return std::round((clock.frameTimeMs(frame + 1) - FrameClock::startMs) * 1000) - webCaptureFrameStartUs();
+}
+
+EMSCRIPTEN_KEEPALIVE double webCaptureSoundStartUs()
+{
+    const std::uint64_t frame = capture.show->frame();
+    const std::uint64_t samplesBefore = frame == 0 ? 0 : capture.show->clock().samplesThrough(frame - 1);
+    return std::round(static_cast<double>(samplesBefore) * 1e6 / musicSampleRate);
 }
 
 // The frame's line of the capture's timeline, and the line above them.

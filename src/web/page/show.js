@@ -25,7 +25,8 @@ const videoLine = document.getElementById('video-line');
 const saving = document.getElementById('saving');
 
 // What the page tells a watcher (and the tests) about the show: the lines it
-// has said, the errors nobody caught, and the show's progress.
+// has said, the errors nobody caught, and the show's progress (with the
+// frame at which the music, having played, was heard to stop).
 const status = { ready: false, playing: false, order: 0, row: 0, frames: 0, sound: '', messages: [], errors: [],
   video: { state: 'idle' } };
 window.showStatus = status;
@@ -82,6 +83,8 @@ function frame() {
   status.order = heard.position & 0xffff;
   status.row = heard.position >>> 16;
   status.frames += 1;
+  if (heard.playing) status.heardPlaying = true;
+  else if (status.heardPlaying && status.musicStoppedAt === null) status.musicStoppedAt = status.frames;
   if (!show._webShowFrame(heard.position, heard.playing ? 1 : 0)) {
     endShow();
     return;
@@ -167,7 +170,8 @@ function play() {
     showChooser();
     return;
   }
-  Object.assign(status, { playing: true, order: 0, row: 0, frames: 0, sound: '' });
+  Object.assign(status, { playing: true, order: 0, row: 0, frames: 0, sound: '', heardPlaying: false,
+    musicStoppedAt: null });
   holdScreen();
   music = sound;
   if (sound) startMusic(sound, thisRun);

@@ -159,9 +159,7 @@ export async function saveVideo(show, moduleBytes, choice, { onProgress, isCance
     started = true;
     const seedTick = show._webCaptureSeedTick();
     const frameBytes = width * height * 3 / 2;
-    const microseconds = (frame) => Math.round(frame * 1e6 / fps);
     let frame = 0;
-    let samples = 0;
     while (!show._webCaptureDone()) {
       if (isCancelled()) throw new Cancelled();
       if (failure) throw failure;
@@ -170,15 +168,14 @@ export async function saveVideo(show, moduleBytes, choice, { onProgress, isCance
       if (soundFrames > 0) {
         const at = show._webCaptureSound() >> 1;
         const data = new AudioData({ format: 's16', sampleRate, numberOfChannels: 2, numberOfFrames: soundFrames,
-          timestamp: Math.round(samples * 1e6 / sampleRate), data: show.HEAP16.subarray(at, at + 2 * soundFrames) });
+          timestamp: show._webCaptureSoundStartUs(), data: show.HEAP16.subarray(at, at + 2 * soundFrames) });
         soundEncoder.encode(data);
         data.close();
-        samples += soundFrames;
       }
       const yuv = show._webCaptureI420();
       const picture = new VideoFrame(show.HEAPU8.subarray(yuv, yuv + frameBytes), {
         format: 'I420', codedWidth: width, codedHeight: height, colorSpace,
-        timestamp: microseconds(frame), duration: microseconds(frame + 1) - microseconds(frame) });
+        timestamp: show._webCaptureFrameStartUs(), duration: show._webCaptureFrameLengthUs() });
       videoEncoder.encode(picture, { keyFrame: frame % (keyFrameSeconds * fps) === 0 });
       picture.close();
       ++frame;

@@ -20,10 +20,8 @@ import { mkdir, mkdtemp, readdir, readFile, rm, stat, writeFile } from 'node:fs/
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { gzipSync } from 'node:zlib';
-import { loadBrowserDriver } from '../tests/web/browser.mjs';
+import { downloaded, engines, launchBrowser, listen, nativeBuild, serveFolders, webBuild } from '../tests/web/lib.mjs';
 
-const webBuild = path.resolve(process.argv[2] || 'build-web');
-const nativeBuild = path.resolve(process.argv[3] || 'build');
 const once = process.argv.includes('--once');
 const sectionsAsked = process.argv.slice(4).filter((arg) => arg !== '--once');
 // The show's first frames only, where a figure takes the whole.
@@ -35,7 +33,6 @@ const sizes = once ? [[640, 480]] : [[640, 480], [1024, 768]];
 // Where the live page is measured: in the body of the show, or at once.
 const bodyOrder = (order) => (once ? 'window.showStatus.frames > 0' : `window.showStatus.order >= ${order}`);
 const results = path.join(webBuild, 'bench-results');
-const { serveFolders, listen, launchBrowser, engines } = await loadBrowserDriver(webBuild);
 
 const summary = [];
 const note = (line = '') => { summary.push(line); console.log(line); };
@@ -300,7 +297,7 @@ async function pageVideo(engine, data, width, height, fps) {
     const outcome = await page.evaluate(() => window.showStatus.video);
     if (outcome.state !== 'saved') throw new Error(`the video was not saved: ${JSON.stringify(outcome)}`);
     const frames = Number(execFileSync('ffprobe', ['-v', 'error', '-count_packets', '-select_streams', 'v',
-      '-show_entries', 'stream=nb_read_packets', '-of', 'csv=p=0', path.join(downloads, outcome.name)]));
+      '-show_entries', 'stream=nb_read_packets', '-of', 'csv=p=0', await downloaded(downloads, outcome)]));
     return {
       speed: frames / fps / took, fileMb: outcome.bytes / 1e6, name: outcome.name,
       tabBeforeMb: before.tab, tabPeakMb: peak.tab, browserBeforeMb: before.all, browserPeakMb: peak.all,

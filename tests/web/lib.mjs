@@ -2,7 +2,7 @@
 // the first two arguments (web, native), the browser driver of the web build
 // and a folder to work in.
 import { execFileSync } from 'node:child_process';
-import { mkdtemp, rm } from 'node:fs/promises';
+import { mkdtemp, rm, stat } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { loadBrowserDriver } from './browser.mjs';
@@ -38,4 +38,15 @@ export async function startPage(t, dataFolder,
   await page.goto(`${base}index.html${query}`);
   if (ready) await page.waitFor('window.showStatus && window.showStatus.ready', 60000);
   return page;
+}
+
+// The path of a download the page made ({ name, bytes }) once the browser
+// has written all of it into `folder`; throws after a minute without it.
+export async function downloaded(folder, { name, bytes }) {
+  const file = path.join(folder, name);
+  for (let waited = 0; waited < 60000; waited += 100) {
+    if ((await stat(file).catch(() => null))?.size === bytes) return file;
+    await new Promise((resolve) => setTimeout(resolve, 100));
+  }
+  throw new Error(`${file}: not downloaded whole (${bytes} bytes) within a minute`);
 }

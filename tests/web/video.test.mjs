@@ -6,7 +6,7 @@ import { execFileSync, spawnSync } from 'node:child_process';
 import { readdir } from 'node:fs/promises';
 import path from 'node:path';
 import test from 'node:test';
-import { nativeBuild, scratchFolder, shortShow, startPage } from './lib.mjs';
+import { downloaded, nativeBuild, scratchFolder, shortShow, startPage } from './lib.mjs';
 
 const seed = 123456;
 
@@ -42,11 +42,7 @@ async function saved(page, downloads) {
   await page.waitFor('window.showStatus.video.state !== "saving"', 120000);
   const outcome = await page.evaluate(() => window.showStatus.video);
   assert.equal(outcome.state, 'saved', JSON.stringify(outcome));
-  // The download is complete once the browser has given it its name.
-  for (let i = 0; i < 100 && !(await readdir(downloads)).includes(outcome.name); ++i) {
-    await new Promise((resolve) => setTimeout(resolve, 100));
-  }
-  return path.join(downloads, outcome.name);
+  return downloaded(downloads, outcome);
 }
 
 for (const engine of ['chromium', 'firefox']) {

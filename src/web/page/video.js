@@ -93,11 +93,11 @@ class FileInPieces {
 
 // The next turn of the page's event loop, unthrottled in a background tab
 // (unlike timers): clicks and progress get their turn between frames.
+const turns = new MessageChannel();
 function nextTurn() {
   return new Promise((resolve) => {
-    const channel = new MessageChannel();
-    channel.port1.onmessage = () => resolve();
-    channel.port2.postMessage(0);
+    turns.port1.onmessage = () => resolve();
+    turns.port2.postMessage(0);
   });
 }
 

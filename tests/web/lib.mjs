@@ -26,10 +26,11 @@ export async function shortShow(t) {
 
 // The start page (index.html, with `query`) of `engine` on `dataFolder`,
 // loaded (or, with ready: false, only opened); `prepare(page)` runs before
-// it is opened; downloads go to the folder `downloads`.
-export async function startPage(t, dataFolder,
-  { engine = 'chromium', sound = true, viewport, prepare, ready = true, query = '', downloads = null } = {}) {
-  const server = serveFolders({ '/': path.join(webBuild, 'site'), '/data/': dataFolder });
+// it is opened; downloads go to the folder `downloads`; `site` serves the
+// page from another folder than the build's.
+export async function startPage(t, dataFolder, { engine = 'chromium', sound = true, viewport, prepare,
+  ready = true, query = '', downloads = null, site = path.join(webBuild, 'site') } = {}) {
+  const server = serveFolders({ '/': site, '/data/': dataFolder });
   const base = await listen(server);
   const browser = await launchBrowser({ engine, sound, downloads });
   t.after(async () => { await browser.close(); server.close(); });

@@ -3,10 +3,10 @@
 // way, an encoder failing part way, and a browser without WebCodecs.
 import assert from 'node:assert/strict';
 import { execFileSync, spawnSync } from 'node:child_process';
-import { readdir } from 'node:fs/promises';
+import { cp, readdir, readFile, writeFile } from 'node:fs/promises';
 import path from 'node:path';
 import test from 'node:test';
-import { downloaded, nativeBuild, scratchFolder, shortShow, startPage } from './lib.mjs';
+import { downloaded, nativeBuild, scratchFolder, shortShow, startPage, webBuild } from './lib.mjs';
 
 const seed = 123456;
 
@@ -78,11 +78,40 @@ for (const engine of ['chromium', 'firefox']) {
   });
 }
 
-test('chromium: cancelled part way or failing part way, nothing is saved and the start page works on', async (t) => {
+// The site with an encoding worker whose video encoder gives up after 20
+// frames.
+async function siteWithFailingEncoder(t) {
+  const site = await scratchFolder(t);
+  await cp(path.join(webBuild, 'site'), site, { recursive: true });
+  const worker = path.join(site, 'video-encoder.js');
+  await writeFile(worker, `
+const encode = VideoEncoder.prototype.encode;
+let frames = 0;
+VideoEncoder.prototype.encode = function failing(...args) {
+  if (++frames > 20) throw new DOMException('the encoder gave up', 'EncodingError');
+  return encode.apply(this, args);
+};
+${await readFile(worker, 'utf8')}`);
+  return site;
+}
+
+// Nothing downloaded, the progress gone, and the start page as it was: play
+// works, and the button can start another video.
+async function startPageWorksOn(page, downloads) {
+  await new Promise((resolve) => setTimeout(resolve, 1000));
+  assert.deepEqual(await readdir(downloads), [], 'nothing saved');
+  assert.equal(await page.evaluate(() => document.getElementById('saving').hidden), true);
+  await page.click('button[name=play]');
+  await page.waitFor('window.showStatus.playing && window.showStatus.frames > 10', 30000);
+  await page.press('Escape');
+  await page.waitFor('!window.showStatus.playing', 10000);
+  assert.equal(await page.evaluate(() => document.querySelector('button[name=video]').disabled), false);
+}
+
+test('chromium: cancelled part way, nothing is saved and the start page works on', async (t) => {
   const downloads = await scratchFolder(t);
   const page = await startPage(t, await shortShow(t), { downloads });
   await page.click('input[name=windowed]');
-
   await page.click('button[name=video]');
   await page.waitFor('window.showStatus.video.frames > 30', 60000);
   assert.equal(await page.evaluate(() => document.getElementById('saving').hidden), false, 'the progress shows');
@@ -90,30 +119,18 @@ test('chromium: cancelled part way or failing part way, nothing is saved and the
     /^\d+%, \d+:\d\d spent, about \d+:\d\d left$/);
   await page.click('button[name=cancel]');
   await page.waitFor('window.showStatus.video.state === "cancelled"', 10000);
+  await startPageWorksOn(page, downloads);
+});
 
-  // An encoder that fails part way.
-  await page.evaluate(() => {
-    const encode = VideoEncoder.prototype.encode;
-    let frames = 0;
-    VideoEncoder.prototype.encode = function failing(...args) {
-      if (++frames > 20) throw new DOMException('the encoder gave up', 'EncodingError');
-      return encode.apply(this, args);
-    };
-  });
+test('chromium: an encoder failing part way, the page says why, saves nothing and works on', async (t) => {
+  const downloads = await scratchFolder(t);
+  const page = await startPage(t, await shortShow(t), { downloads, site: await siteWithFailingEncoder(t) });
+  await page.click('input[name=windowed]');
   await page.click('button[name=video]');
   await page.waitFor('window.showStatus.video.state === "failed"', 60000);
   assert.match(await page.evaluate(() => document.getElementById('video-line').textContent),
     /^the video could not be saved: the encoder gave up$/);
-
-  await new Promise((resolve) => setTimeout(resolve, 1000));
-  assert.deepEqual(await readdir(downloads), [], 'nothing saved');
-  assert.equal(await page.evaluate(() => document.getElementById('saving').hidden), true);
-  // Play works, and another video can be started.
-  await page.click('button[name=play]');
-  await page.waitFor('window.showStatus.playing && window.showStatus.frames > 10', 30000);
-  await page.press('Escape');
-  await page.waitFor('!window.showStatus.playing', 10000);
-  assert.equal(await page.evaluate(() => document.querySelector('button[name=video]').disabled), false);
+  await startPageWorksOn(page, downloads);
 });
 
 test('chromium: a browser without WebCodecs says why "save video" is off', async (t) => {

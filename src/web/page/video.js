@@ -1,17 +1,17 @@
 // The show saved as a video from the page: stepped offline through the
 // show's own stepper (web_capture.cpp), each frame converted as the native
-// capture converts it (I420, BT.709, limited range) and encoded with its
-// sound by the browser (WebCodecs), the packets put into MP4 (H.264 and
-// Opus) or, where the browser has no H.264 encoder, WebM (VP9 and Opus) by
-// mediabunny, and the file offered as a download.
+// capture converts it (I420, BT.709, limited range), and sent with its sound
+// to a worker (video-encoder.js) that encodes them (WebCodecs) and puts the
+// packets into MP4 (H.264 and Opus) or, where the browser has no H.264
+// encoder, WebM (VP9 and Opus); the file is then offered as a download.
 //
 // Nothing here waits for requestAnimationFrame: the export goes on in a
-// background tab, paced by the encoders' queues alone.
+// background tab, paced by the worker's answers alone.
 import { captureModule, loadLibopenmpt, ModulePlayer } from './openmpt.js';
 
-// Frames and sound chunks an encoder may hold before the export waits for it.
-const mostVideoQueued = 4;
-const mostSoundQueued = 16;
+// Frames sent to the worker that it has not yet taken: one being drawn here
+// while another is encoded there.
+const mostFramesUnanswered = 2;
 // A key frame every two seconds: a long video can be sought.
 const keyFrameSeconds = 2;
 // Bits a second for each pixel of the picture, at either frame rate: enough
@@ -62,49 +62,28 @@ export async function videoPlan(width, height, fps, sampleRate) {
   return { why: 'this browser can encode neither H.264 nor VP9 video' };
 }
 
-// The file as the muxer writes it: pieces kept as Blobs, which the browser
-// may hold outside the page's memory, and the few bytes it writes back over
-// earlier ones (sizes, the index) laid over them at the end.
-class FileInPieces {
-  constructor() {
-    this.pieces = [];
-    this.size = 0;
-    this.patches = [];
+// The worker's answers, in order; a failure is thrown where it is read.
+class Answers {
+  constructor(worker) {
+    this.waiting = [];
+    this.wake = null;
+    worker.onmessage = ({ data }) => this.put(data);
+    worker.onerror = (event) => {
+      event.preventDefault();
+      this.put({ failed: event.message || 'the encoding worker stopped' });
+    };
   }
 
-  write({ data, position }) {
-    const over = Math.min(Math.max(this.size - position, 0), data.byteLength);
-    if (position > this.size) throw new Error(`the muxer wrote at byte ${position} of a file of ${this.size}`);
-    if (over > 0) this.patches.push({ position, bytes: data.slice(0, over) });
-    if (over < data.byteLength) {
-      this.pieces.push(new Blob([data.subarray(over)]));
-      this.size += data.byteLength - over;
-    }
+  put(answer) {
+    this.waiting.push(answer);
+    this.wake?.();
   }
 
-  blob(type) {
-    let file = new Blob(this.pieces);
-    for (const { position, bytes } of this.patches) {
-      file = new Blob([file.slice(0, position), bytes, file.slice(position + bytes.byteLength)]);
-    }
-    return new Blob([file], { type });
-  }
-}
-
-// The next turn of the page's event loop, unthrottled in a background tab
-// (unlike timers): clicks and progress get their turn between frames.
-const turns = new MessageChannel();
-function nextTurn() {
-  return new Promise((resolve) => {
-    turns.port1.onmessage = () => resolve();
-    turns.port2.postMessage(0);
-  });
-}
-
-// Waits while the encoder holds more than `most` items.
-async function drained(encoder, most) {
-  while (encoder.encodeQueueSize > most) {
-    await new Promise((resolve) => encoder.addEventListener('dequeue', resolve, { once: true }));
+  async next() {
+    while (!this.waiting.length) await new Promise((resolve) => { this.wake = resolve; });
+    const answer = this.waiting.shift();
+    if (answer.failed) throw new Error(answer.failed);
+    return answer;
   }
 }
 
@@ -123,35 +102,14 @@ export async function saveVideo(show, moduleBytes, choice, { onProgress, isCance
   const sampleRate = show._webMusicSampleRate();
   const plan = await videoPlan(width, height, fps, sampleRate);
   if (plan.why) throw new Error(plan.why);
-  const { Output, StreamTarget, Mp4OutputFormat, WebMOutputFormat, EncodedVideoPacketSource,
-    EncodedAudioPacketSource, EncodedPacket } = await import('./mediabunny.mjs');
-
   const player = moduleBytes ? new ModulePlayer(await loadLibopenmpt(), moduleBytes, 65536) : null;
-  let failure = null;
-  const fail = (error) => { failure ??= error; };
-  const file = new FileInPieces();
-  const output = new Output({
-    format: plan.format.container === 'mp4' ? new Mp4OutputFormat({ fastStart: false }) : new WebMOutputFormat(),
-    target: new StreamTarget(new WritableStream({ write: (chunk) => file.write(chunk) }),
-      { chunked: true, chunkSize: 4 << 20 }),
-  });
-  const pictures = new EncodedVideoPacketSource(plan.format.videoCodec);
-  const sound = new EncodedAudioPacketSource('opus');
-  output.addVideoTrack(pictures, { frameRate: fps });
-  output.addAudioTrack(sound);
-  // The muxer takes packets in order, one after another.
-  let muxing = Promise.resolve();
-  const mux = (source, chunk, meta) => {
-    const packet = EncodedPacket.fromEncodedChunk(chunk);
-    muxing = muxing.then(() => source.add(packet, meta)).catch(fail);
-  };
-  const videoEncoder = new VideoEncoder({ output: (chunk, meta) => mux(pictures, chunk, meta), error: fail });
-  const soundEncoder = new AudioEncoder({ output: (chunk, meta) => mux(sound, chunk, meta), error: fail });
+  const worker = new Worker(new URL('./video-encoder.js', import.meta.url), { type: 'module' });
+  const answers = new Answers(worker);
   let started = false;
   try {
-    videoEncoder.configure(videoConfig(plan.codec, width, height, fps));
-    soundEncoder.configure(soundConfig(sampleRate));
-    await output.start();
+    worker.postMessage({ start: { format: plan.format, videoConfig: videoConfig(plan.codec, width, height, fps),
+      soundConfig: soundConfig(sampleRate), colorSpace, fps } });
+    await answers.next();
     if (player) show.captureModule = captureModule(player, sampleRate);
     const expected = show._webCaptureStart(width, height, fps, 1, choice.seed ?? -1, gentle ? 1 : 0,
       player ? 1 : 0, -1, -1);
@@ -160,47 +118,41 @@ export async function saveVideo(show, moduleBytes, choice, { onProgress, isCance
     const seedTick = show._webCaptureSeedTick();
     const frameBytes = width * height * 3 / 2;
     let frame = 0;
+    let unanswered = 0;
     while (!show._webCaptureDone()) {
       if (isCancelled()) throw new Cancelled();
-      if (failure) throw failure;
       show._webCaptureStep();
+      // Copies, handed over to the worker: the show's memory is reused.
+      let sound = null;
       const soundFrames = show._webCaptureSoundFrames();
       if (soundFrames > 0) {
         const at = show._webCaptureSound() >> 1;
-        const data = new AudioData({ format: 's16', sampleRate, numberOfChannels: 2, numberOfFrames: soundFrames,
-          timestamp: show._webCaptureSoundStartUs(), data: show.HEAP16.subarray(at, at + 2 * soundFrames) });
-        soundEncoder.encode(data);
-        data.close();
+        sound = { samples: show.HEAP16.slice(at, at + 2 * soundFrames), frames: soundFrames, sampleRate,
+          timestamp: show._webCaptureSoundStartUs() };
       }
       const yuv = show._webCaptureI420();
-      const picture = new VideoFrame(show.HEAPU8.subarray(yuv, yuv + frameBytes), {
-        format: 'I420', codedWidth: width, codedHeight: height, colorSpace,
-        timestamp: show._webCaptureFrameStartUs(), duration: show._webCaptureFrameLengthUs() });
-      videoEncoder.encode(picture, { keyFrame: frame % (keyFrameSeconds * fps) === 0 });
-      picture.close();
+      const picture = { pixels: show.HEAPU8.slice(yuv, yuv + frameBytes), width, height,
+        timestamp: show._webCaptureFrameStartUs(), duration: show._webCaptureFrameLengthUs(),
+        keyFrame: frame % (keyFrameSeconds * fps) === 0 };
+      worker.postMessage({ picture, sound },
+        sound ? [picture.pixels.buffer, sound.samples.buffer] : [picture.pixels.buffer]);
       ++frame;
       onProgress(frame, expected);
-      await drained(videoEncoder, mostVideoQueued);
-      await drained(soundEncoder, mostSoundQueued);
-      await nextTurn();
+      if (++unanswered > mostFramesUnanswered) {
+        await answers.next();
+        --unanswered;
+      }
     }
-    await videoEncoder.flush();
-    await soundEncoder.flush();
-    await muxing;
-    if (failure) throw failure;
+    worker.postMessage({ finish: true });
+    let answer;
+    do answer = await answers.next(); while (!answer.saved);
     if (isCancelled()) throw new Cancelled();
-    await output.finalize();
     return {
       name: videoFileName({ ...choice, seedTick }, plan.format.container),
-      blob: file.blob(plan.format.type),
+      blob: answer.saved,
     };
-  } catch (error) {
-    if (output.state !== 'finalized') await output.cancel().catch(() => {});
-    throw error;
   } finally {
-    for (const encoder of [videoEncoder, soundEncoder]) {
-      if (encoder.state !== 'closed') encoder.close();
-    }
+    worker.terminate();
     if (started) show._webCaptureStop();
     delete show.captureModule;
     player?.destroy();

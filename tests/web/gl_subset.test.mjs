@@ -7,9 +7,10 @@ import { webBuild, serveFolders, listen, launchBrowser } from './lib.mjs';
 
 test('the web build\'s GoogleTest suite passes in the browser', async (t) => {
   const server = serveFolders({ '/': path.join(webBuild, 'tests') });
+  t.after(() => server.close());
   const base = await listen(server);
   const browser = await launchBrowser();
-  t.after(async () => { await browser.close(); server.close(); });
+  t.after(() => browser.close());
 
   const page = await browser.newPage();
   await page.goto(`${base}web_tests.html`);

@@ -31,9 +31,12 @@ export async function shortShow(t) {
 export async function startPage(t, dataFolder, { engine = 'chromium', sound = true, viewport, prepare,
   ready = true, query = '', downloads = null, site = path.join(webBuild, 'site') } = {}) {
   const server = serveFolders({ '/': site, '/data/': dataFolder });
+  // Closed even when the browser does not start: a server left listening
+  // keeps the whole test file from ending.
+  t.after(() => server.close());
   const base = await listen(server);
   const browser = await launchBrowser({ engine, sound, downloads });
-  t.after(async () => { await browser.close(); server.close(); });
+  t.after(() => browser.close());
   const page = await browser.newPage(viewport);
   if (prepare) await prepare(page);
   await page.goto(`${base}index.html${query}`);

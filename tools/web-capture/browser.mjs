@@ -238,12 +238,22 @@ export async function launchBrowser({ engine = 'chromium', sound = true, downloa
         return new WebDriverPage(driver);
       };
     } else {
-      const browser = await puppeteer.launch(engine === 'firefox'
+      const launch = (profile) => puppeteer.launch(engine === 'firefox'
         ? { browser: 'firefox', executablePath: programs.firefox, headless: false, env,
-          userDataDir: path.join(folder, 'profile'),
+          userDataDir: path.join(folder, profile),
           extraPrefsFirefox: { ...firefoxPrefs, ...(downloads ? firefoxDownloadPrefs(downloads) : {}) } }
-        : { executablePath: programs.chromium, headless: true, userDataDir: path.join(folder, 'profile'),
+        : { executablePath: programs.chromium, headless: true, userDataDir: path.join(folder, profile),
           args: chromiumArgs() });
+      let browser;
+      try {
+        browser = await launch('profile');
+      } catch (error) {
+        // Firefox now and then crashes as it starts, before its first
+        // window (a segfault and a minidump in the new profile); started
+        // again on a new profile, it runs.
+        if (engine !== 'firefox' || !/Failed to launch the browser process/.test(error.message)) throw error;
+        browser = await launch('profile-again');
+      }
       undo.add(() => browser.close());
       browserPid = browser.process()?.pid ?? null;
       if (downloads && engine === 'chromium') {

@@ -9,8 +9,8 @@
 //
 // What the page sends, in this order:
 //   { start: { format, videoConfig, soundConfig, colorSpace, fps } }
-//   { picture: { pixels, width, height, timestamp, duration, keyFrame },
-//     sound: { samples, frames, sampleRate, timestamp } or null }, one a frame
+//   { picture: { pixels, timestamp, duration, keyFrame },
+//     sound: { samples, frames, timestamp } or null }, one a frame
 //   { finish: true }
 // What it answers: { ready } once started, { taken } for each frame once the
 // encoders can take more, { saved: Blob } at the end, or { failed: why }
@@ -68,7 +68,9 @@ function fail(error) {
 // One video being made: started by the first message, fed by the others.
 class Video {
   constructor({ format, videoConfig, soundConfig, colorSpace, fps }) {
-    this.colorSpace = colorSpace;
+    // What every frame shares.
+    this.frameShape = { format: 'I420', codedWidth: videoConfig.width, codedHeight: videoConfig.height, colorSpace };
+    this.soundShape = { format: 's16', sampleRate: soundConfig.sampleRate, numberOfChannels: 2 };
     this.type = format.type;
     this.file = new FileInPieces();
     this.output = new Output({
@@ -94,13 +96,12 @@ class Video {
 
   async add({ picture, sound }) {
     if (sound) {
-      const data = new AudioData({ format: 's16', sampleRate: sound.sampleRate, numberOfChannels: 2,
-        numberOfFrames: sound.frames, timestamp: sound.timestamp, data: sound.samples });
+      const data = new AudioData({ ...this.soundShape, numberOfFrames: sound.frames, timestamp: sound.timestamp,
+        data: sound.samples });
       this.soundEncoder.encode(data);
       data.close();
     }
-    const frame = new VideoFrame(picture.pixels, { format: 'I420', codedWidth: picture.width,
-      codedHeight: picture.height, colorSpace: this.colorSpace, timestamp: picture.timestamp,
+    const frame = new VideoFrame(picture.pixels, { ...this.frameShape, timestamp: picture.timestamp,
       duration: picture.duration });
     this.videoEncoder.encode(frame, { keyFrame: picture.keyFrame });
     frame.close();

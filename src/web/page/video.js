@@ -127,11 +127,11 @@ export async function saveVideo(show, moduleBytes, choice, { onProgress, isCance
       const soundFrames = show._webCaptureSoundFrames();
       if (soundFrames > 0) {
         const at = show._webCaptureSound() >> 1;
-        sound = { samples: show.HEAP16.slice(at, at + 2 * soundFrames), frames: soundFrames, sampleRate,
+        sound = { samples: show.HEAP16.slice(at, at + 2 * soundFrames), frames: soundFrames,
           timestamp: show._webCaptureSoundStartUs() };
       }
       const yuv = show._webCaptureI420();
-      const picture = { pixels: show.HEAPU8.slice(yuv, yuv + frameBytes), width, height,
+      const picture = { pixels: show.HEAPU8.slice(yuv, yuv + frameBytes),
         timestamp: show._webCaptureFrameStartUs(), duration: show._webCaptureFrameLengthUs(),
         keyFrame: frame % (keyFrameSeconds * fps) === 0 };
       worker.postMessage({ picture, sound },
